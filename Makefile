@@ -13,8 +13,7 @@ deps:
 	scripts/setup.sh
 
 format:
-	find model persistence ui vantrel uninstall tests bench fuzz \
-	    \( -name '*.cpp' -o -name '*.h' \) -print | xargs clang-format -i
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 bench: deps
 	scripts/setup.sh libbenchmark-dev
