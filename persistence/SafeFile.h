@@ -1,0 +1,15 @@
+// Whole-file reads and writes over the Windows file API. A save never leaves
+// a half-written file behind: the bytes go to a temporary file in the same
+// folder, which then replaces the target in one step.
+#pragma once
+
+#include <cstddef>
+
+// Returns 1 when path now holds exactly these bytes; 0 when anything failed,
+// and then path is as it was and no temporary file is left.
+int WriteWholeFile(const char* path, const unsigned char* bytes, std::size_t size);
+
+// Reads at most size bytes from the start of path, opened without sharing.
+// Returns the number of bytes read, or -1 when the file cannot be opened or
+// read.
+long ReadFileStart(const char* path, unsigned char* bytes, std::size_t size);

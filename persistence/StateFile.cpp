@@ -1,0 +1,37 @@
+#include "StateFile.h"
+
+#include "ProjectState.h"
+#include "SafeFile.h"
+#include "StateCodec.h"
+
+#include <cstring>
+
+// A path that does not fit the 260-byte buffer is refused rather than cut:
+// cut, it would name some other file.
+static bool FitsPathBuffer(const char* path)
+{
+    return std::strlen(path) < PATH_SIZE;
+}
+
+int SaveState(const char* path)
+{
+    const bool withPaths = path == nullptr;
+    if (path && !FitsPathBuffer(path))
+        return 0;
+    unsigned char image[STATE_IMAGE_SIZE];
+    EncodeState(project, withPaths, image);
+    return WriteWholeFile(withPaths ? STATE_FILE_NAME : path, image, StateImageSize(withPaths));
+}
+
+int LoadState(const char* path)
+{
+    const bool withPaths = path == nullptr;
+    if (path && !FitsPathBuffer(path))
+        return 0;
+    unsigned char image[STATE_IMAGE_SIZE];
+    const std::size_t size = StateImageSize(withPaths);
+    const long got = ReadFileStart(withPaths ? STATE_FILE_NAME : path, image, size);
+    if (got < 0)
+        return 0;
+    return DecodeState(image, static_cast<std::size_t>(got), withPaths, project);
+}

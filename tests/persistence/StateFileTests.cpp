@@ -1,0 +1,185 @@
+// The state and project files through real files, each test in a fresh
+// working folder.
+#include "ProjectState.h"
+#include "StateCodec.h"
+#include "StateFile.h"
+#include "TestFolder.h"
+
+#include <cstring>
+
+namespace
+{
+
+class StateFiles : public InTestFolder
+{
+protected:
+    void SetUp() override
+    {
+        InTestFolder::SetUp();
+        std::memset(&project, 0, sizeof project);
+    }
+
+    // A state the tests can recognise.
+    static void FillProject()
+    {
+        project.localValue = 42.5;
+        project.mainLow = -10;
+        project.mainHigh = 90;
+        AcceptRange(0, "First", 0, 1);
+        AcceptRange(1, "Second", 5, 15);
+        project.ranges[1].value = 7.25;
+        std::strcpy(project.projectTitle, "plan.prj");
+        std::strcpy(project.projectDir, "C:\\plans");
+        project.modified = true;
+    }
+
+    static std::vector<unsigned char> Image(bool withPaths)
+    {
+        std::vector<unsigned char> image(StateImageSize(withPaths));
+        EncodeState(project, withPaths, image.data());
+        return image;
+    }
+};
+
+TEST_F(StateFiles, StateFileRoundTripsWithItsPaths)
+{
+    FillProject();
+    ASSERT_EQ(SaveState(nullptr), 1);
+    EXPECT_EQ(ReadBytes(Path("Values.dat")).size(), STATE_IMAGE_SIZE);
+
+    const ProjectState saved = project;
+    std::memset(&project, 0, sizeof project);
+    ASSERT_EQ(LoadState(nullptr), 1);
+    EXPECT_EQ(project.localValue, 42.5);
+    EXPECT_EQ(project.mainLow, -10);
+    EXPECT_EQ(project.mainHigh, 90);
+    EXPECT_STREQ(project.ranges[1].name, "Second");
+    EXPECT_EQ(project.ranges[1].value, 7.25);
+    EXPECT_EQ(project.ranges[2].inUse, 0);
+    EXPECT_STREQ(project.projectTitle, saved.projectTitle);
+    EXPECT_STREQ(project.projectDir, saved.projectDir);
+}
+
+TEST_F(StateFiles, ProjectFileHoldsNoPathsAndLeavesThemAlone)
+{
+    FillProject();
+    ASSERT_EQ(SaveState(Path("two.prj").c_str()), 1);
+    EXPECT_EQ(ReadBytes(Path("two.prj")), Image(false)) << "824 bytes, exactly the layout";
+
+    std::memset(&project, 0, sizeof project);
+    std::strcpy(project.projectTitle, "other.prj");
+    project.modified = true;
+    ASSERT_EQ(LoadState(Path("two.prj").c_str()), 1);
+    EXPECT_EQ(project.localValue, 42.5);
+    EXPECT_STREQ(project.ranges[0].name, "First");
+    EXPECT_STREQ(project.projectTitle, "other.prj");
+    EXPECT_TRUE(project.modified);
+}
+
+TEST_F(StateFiles, MissingShortOrUnreadableFilesChangeNothing)
+{
+    FillProject();
+    const ProjectState before = project;
+
+    EXPECT_EQ(LoadState(nullptr), 0) << "no Values.dat yet";
+    EXPECT_EQ(LoadState(Path("none.prj").c_str()), 0);
+
+    project.localValue = 1; // what the short files hold must not arrive
+    std::vector<unsigned char> image = Image(true);
+    project = before;
+    image.resize(STATE_IMAGE_SIZE - 1);
+    WriteBytes(Path("Values.dat"), image);
+    EXPECT_EQ(LoadState(nullptr), 0);
+    image.resize(PROJECT_IMAGE_SIZE - 1);
+    WriteBytes(Path("short.prj"), image);
+    EXPECT_EQ(LoadState(Path("short.prj").c_str()), 0);
+    WriteBytes(Path("empty.prj"), {});
+    EXPECT_EQ(LoadState(Path("empty.prj").c_str()), 0);
+
+    // A file another program holds open without sharing cannot be read.
+    WriteBytes(Path("held.prj"), Image(false));
+    HANDLE held = CreateFileA(Path("held.prj").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(LoadState(Path("held.prj").c_str()), 0);
+    CloseHandle(held);
+
+    const std::string tooLong = folder + "\\" + std::string(300, 'a') + ".prj";
+    EXPECT_EQ(LoadState(tooLong.c_str()), 0);
+    EXPECT_EQ(std::memcmp(&project, &before, sizeof project), 0);
+}
+
+TEST_F(StateFiles, ALongerFileIsReadForItsLayoutOnly)
+{
+    FillProject();
+    std::vector<unsigned char> image = Image(true);
+    image.resize(4000, 0xEE);
+    WriteBytes(Path("Values.dat"), image);
+    WriteBytes(Path("state-as-project.prj"), image);
+    std::memset(&project, 0, sizeof project);
+
+    ASSERT_EQ(LoadState(nullptr), 1);
+    EXPECT_STREQ(project.projectDir, "C:\\plans");
+    std::strcpy(project.projectTitle, "mine.prj");
+    project.localValue = 0;
+    ASSERT_EQ(LoadState(Path("state-as-project.prj").c_str()), 1);
+    EXPECT_EQ(project.localValue, 42.5);
+    EXPECT_STREQ(project.projectTitle, "mine.prj");
+}
+
+TEST_F(StateFiles, UnterminatedNamesAreCutAtTheirField)
+{
+    std::vector<unsigned char> image(STATE_IMAGE_SIZE, 'N');
+    WriteBytes(Path("Values.dat"), image);
+    ASSERT_EQ(LoadState(nullptr), 1);
+    EXPECT_EQ(std::strlen(project.ranges[4].name), TEXT_SIZE - 1);
+    EXPECT_EQ(std::strlen(project.projectDir), PATH_SIZE - 1);
+}
+
+TEST_F(StateFiles, ASaveOntoAHeldFileFailsAndKeepsTheOldBytes)
+{
+    FillProject();
+    const std::vector<unsigned char> old(PROJECT_IMAGE_SIZE, 0x5A);
+    WriteBytes(Path("held.prj"), old);
+    HANDLE held = CreateFileA(Path("held.prj").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const int saved = SaveState(Path("held.prj").c_str());
+    CloseHandle(held);
+
+    EXPECT_EQ(saved, 0);
+    EXPECT_EQ(ReadBytes(Path("held.prj")), old);
+    EXPECT_EQ(ListFolder(folder), std::vector<std::string>{"held.prj"})
+        << "no temporary file is left behind";
+}
+
+TEST_F(StateFiles, ASaveOntoAReadOnlyFileFailsAndKeepsIt)
+{
+    FillProject();
+    const std::vector<unsigned char> old(PROJECT_IMAGE_SIZE, 0x33);
+    WriteBytes(Path("locked.prj"), old);
+    SetFileAttributesA(Path("locked.prj").c_str(), FILE_ATTRIBUTE_READONLY);
+
+    EXPECT_EQ(SaveState(Path("locked.prj").c_str()), 0);
+    SetFileAttributesA(Path("locked.prj").c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadBytes(Path("locked.prj")), old);
+    EXPECT_EQ(ListFolder(folder).size(), 1u);
+}
+
+TEST_F(StateFiles, ASaveIntoAMissingFolderFails)
+{
+    FillProject();
+    EXPECT_EQ(SaveState(Path("no-such-folder\\plan.prj").c_str()), 0);
+    EXPECT_TRUE(ListFolder(folder).empty());
+}
+
+TEST_F(StateFiles, ASaveReplacesTheOldFileWhole)
+{
+    WriteBytes(Path("Values.dat"), std::vector<unsigned char>(5000, 0x11));
+    FillProject();
+    ASSERT_EQ(SaveState(nullptr), 1);
+    EXPECT_EQ(ReadBytes(Path("Values.dat")), Image(true));
+    EXPECT_EQ(ListFolder(folder), std::vector<std::string>{"Values.dat"});
+}
+
+} // namespace

@@ -1,0 +1,149 @@
+// "Values.ini" against a real top-level window with a Keep on Top box.
+#include "StateCodec.h"
+#include "TestFolder.h"
+#include "WindowSettings.h"
+#include "resource.h"
+
+namespace
+{
+
+class WindowSettingsFile : public InTestFolder
+{
+protected:
+    void SetUp() override
+    {
+        InTestFolder::SetUp();
+        windowSettings.flags = 0;
+        window = CreateWindowExA(0, "STATIC", "Values", WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0,
+                                 250, 300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_TRUE(window);
+        CreateWindowExA(0, "BUTTON", "Keep on Top", WS_CHILD | BS_AUTOCHECKBOX, 10, 250, 100, 20,
+                        window, reinterpret_cast<HMENU>(IDC_KEEP_ON_TOP), nullptr, nullptr);
+    }
+
+    void TearDown() override
+    {
+        DestroyWindow(window);
+        InTestFolder::TearDown();
+    }
+
+    void WriteSettings(LONG left, LONG top, DWORD flags)
+    {
+        std::vector<unsigned char> image(WINDOW_SETTINGS_SIZE);
+        EncodeWindowSettings({left, top, flags}, image.data());
+        WriteBytes(Path("Values.ini"), image);
+    }
+
+    POINT Corner() const
+    {
+        RECT rect;
+        GetWindowRect(window, &rect);
+        return {rect.left, rect.top};
+    }
+
+    bool Topmost() const
+    {
+        return (GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    }
+
+    bool Ticked() const
+    {
+        return IsDlgButtonChecked(window, IDC_KEEP_ON_TOP) == BST_CHECKED;
+    }
+
+    HWND window = nullptr;
+};
+
+TEST_F(WindowSettingsFile, WithoutAFileTheWindowKeepsItsPlace)
+{
+    EXPECT_EQ(LoadWindowSettings(window), 0);
+    EXPECT_EQ(Corner().x, 0);
+    EXPECT_EQ(Corner().y, 0);
+    EXPECT_FALSE(Topmost());
+    EXPECT_FALSE(Ticked());
+    EXPECT_EQ(windowSettings.flags, 0u);
+}
+
+TEST_F(WindowSettingsFile, KeepOnTopMakesTheWindowTopmostAndTicksTheBox)
+{
+    WriteSettings(120, 80, KEEP_ON_TOP);
+    ASSERT_EQ(LoadWindowSettings(window), 1);
+    EXPECT_EQ(Corner().x, 120);
+    EXPECT_EQ(Corner().y, 80);
+    EXPECT_TRUE(Topmost());
+    EXPECT_TRUE(Ticked());
+    EXPECT_EQ(windowSettings.flags, KEEP_ON_TOP);
+}
+
+TEST_F(WindowSettingsFile, OtherBitsAreKeptButMeanNothing)
+{
+    WriteSettings(100, 60, 6);
+    ASSERT_EQ(LoadWindowSettings(window), 1);
+    EXPECT_FALSE(Topmost());
+    EXPECT_FALSE(Ticked());
+    EXPECT_EQ(windowSettings.flags, 6u);
+
+    ASSERT_EQ(SaveWindowSettings(window), 1);
+    const std::vector<unsigned char> expected = {100, 0, 0, 0, 60, 0, 0, 0, 6, 0, 0, 0};
+    EXPECT_EQ(ReadBytes(Path("Values.ini")), expected);
+}
+
+TEST_F(WindowSettingsFile, AShortFileIsIgnored)
+{
+    WriteBytes(Path("Values.ini"), {100, 0, 0, 0, 60, 0, 0, 0, 1, 0, 0});
+    EXPECT_EQ(LoadWindowSettings(window), 0);
+    EXPECT_EQ(Corner().x, 0);
+    EXPECT_EQ(Corner().y, 0);
+    EXPECT_FALSE(Topmost());
+    EXPECT_EQ(windowSettings.flags, 0u);
+}
+
+TEST_F(WindowSettingsFile, ASpotOnNoMonitorIsBroughtBackOntoOne)
+{
+    const RECT screen = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                         GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                         GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    const LONG offScreen[][2] = {{30000, 30000}, {-30000, 200}, {200, -30000}};
+    for (const auto& spot : offScreen)
+    {
+        WriteSettings(spot[0], spot[1], 0);
+        ASSERT_EQ(LoadWindowSettings(window), 1);
+        RECT rect;
+        GetWindowRect(window, &rect);
+        EXPECT_GE(rect.left, screen.left) << spot[0] << "," << spot[1];
+        EXPECT_GE(rect.top, screen.top) << spot[0] << "," << spot[1];
+        EXPECT_LE(rect.right, screen.right) << spot[0] << "," << spot[1];
+        EXPECT_LE(rect.bottom, screen.bottom) << spot[0] << "," << spot[1];
+    }
+    // Partly on screen still counts as on a monitor and is kept as saved.
+    WriteSettings(-100, 10, 0);
+    ASSERT_EQ(LoadWindowSettings(window), 1);
+    EXPECT_EQ(Corner().x, -100);
+    EXPECT_EQ(Corner().y, 10);
+}
+
+TEST_F(WindowSettingsFile, SavingRecordsWhereTheWindowIs)
+{
+    SetWindowPos(window, nullptr, 210, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    windowSettings.flags = KEEP_ON_TOP;
+    ASSERT_EQ(SaveWindowSettings(window), 1);
+    const std::vector<unsigned char> expected = {210, 0, 0, 0, 150, 0, 0, 0, 1, 0, 0, 0};
+    EXPECT_EQ(ReadBytes(Path("Values.ini")), expected);
+    EXPECT_EQ(ListFolder(folder), std::vector<std::string>{"Values.ini"});
+}
+
+TEST_F(WindowSettingsFile, AMinimisedWindowSavesItsRestoredPlace)
+{
+    SetWindowPos(window, nullptr, 230, 170, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ShowWindow(window, SW_SHOWNORMAL);
+    ShowWindow(window, SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(window));
+    ASSERT_EQ(SaveWindowSettings(window), 1);
+    const std::vector<unsigned char> image = ReadBytes(Path("Values.ini"));
+    WindowPosition saved = {};
+    ASSERT_EQ(DecodeWindowSettings(image.data(), image.size(), saved), 1);
+    EXPECT_EQ(saved.left, 230);
+    EXPECT_EQ(saved.top, 170);
+}
+
+} // namespace
