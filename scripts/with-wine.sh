@@ -15,13 +15,17 @@ else
     server=wineserver
 fi
 export WINEPREFIX="$prefix"
-mkdir -p "$prefix"
+"$here/wine-run" "$arch" "$prefix" --create-prefix
 "$server" -k 2>/dev/null || true
 "$server" -p
 set +e
-# Creates the prefix on first use; tests started at once would race for it.
-DISPLAY= "$here/wine-run" "$arch" "$prefix" cmd /c exit 0 >/dev/null 2>&1
-xvfb-run -a -s "-screen 0 1280x1024x24" "$@"
+# The first program of a session starts Wine's own background services; they
+# inherit its output, and a test runner reading that output would wait for
+# them forever. So a throw-away program starts them first.
+xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
+    "$0" "$1" "$2" cmd /c exit 0 </dev/null >/dev/null 2>&1
+    shift 2
+    exec "$@"' "$here/wine-run" "$arch" "$prefix" "$@"
 status=$?
 "$server" -k 2>/dev/null
 exit $status
