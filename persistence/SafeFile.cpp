@@ -83,8 +83,8 @@ long ReadFileStart(const char* path, unsigned char* bytes, std::size_t size)
 {
     if (!path || !*path)
         return -1;
-    HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return -1;
     std::size_t total = 0;

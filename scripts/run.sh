@@ -1,11 +1,43 @@
 #!/bin/sh
-# Builds values and starts it under Wine.
+# Builds values and starts it under Wine in a run folder inside the build
+# tree, where "Values.dat" and "Values.ini" land. With no display, it runs on
+# a virtual one instead: it takes a screenshot, closes the program, and says
+# where both are.
 set -e
 cd "$(dirname "$0")/.."
 . scripts/wine-arch.sh
+root=$PWD
+
 cmake --preset "$WINE_PRESET" >/dev/null
-cmake --build --preset "$WINE_PRESET"
-if [ ! -f "$WINE_TREE/bin/values.exe" ]; then
-    echo "values.exe is not built yet; nothing to start."
+cmake --build --preset "$WINE_PRESET" --target values values_row_icons
+
+run="$root/$WINE_TREE/run"
+mkdir -p "$run"
+cp "$WINE_TREE/bin/edit.ico" "$WINE_TREE/bin/delete.ico" "$run/"
+program="$root/$WINE_TREE/bin/values.exe"
+cd "$run"
+
+if [ -n "$DISPLAY" ]; then
+    "$root/scripts/wine-run" "$WINE_ARCH" "$WINE_PREFIX_DIR" --create-prefix
+    echo "Starting values in $run"
+    "$root/scripts/wine-run" "$WINE_ARCH" "$WINE_PREFIX_DIR" "$program" || true
+    echo "values has ended; its files are in $run"
     exit 0
 fi
+
+"$root/scripts/with-wine.sh" "$WINE_ARCH" "$WINE_PREFIX_DIR" sh -c '
+    wine_run="$1"; arch="$2"; prefix="$3"; program="$4"
+    "$wine_run" "$arch" "$prefix" "$program" &
+    sleep 5
+    import -window root screenshot-full.png
+    convert screenshot-full.png -trim +repage screenshot.png
+    rm -f screenshot-full.png
+    # Asks the program to close, as the title bar button would.
+    "$wine_run" "$arch" "$prefix" taskkill /im values.exe >/dev/null 2>&1
+    wait
+' sh "$root/scripts/wine-run" "$WINE_ARCH" "$WINE_PREFIX_DIR" "$program"
+
+echo "No display: values ran on a virtual one and was closed again."
+echo "  screenshot: $run/screenshot.png"
+echo "  its files:  $run/Values.dat, $run/Values.ini"
+ls -l "$run"

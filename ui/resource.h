@@ -2,9 +2,9 @@
 // and the templates depend on them.
 #pragma once
 
-#define IDD_MAIN  101
-#define IDM_MAIN  103
-#define IDD_RANGE 104
+#define IDD_MAIN   101
+#define IDM_MAIN   103
+#define IDD_RANGE  104
 #define IDI_VALUES 106
 
 // Main window. Slot k (0 to 4) owns IDC_SLOT_NAME + k, IDC_SLOT_VALUE + k,
@@ -20,16 +20,16 @@
 #define IDC_MAIN_RANGE   1031
 
 // Range dialog.
-#define IDC_RANGE_NAME  1002
-#define IDC_RANGE_LOW   1003
-#define IDC_RANGE_HIGH  1004
-#define IDC_RANGE_HELP  1017
-#define IDC_LOW_LABEL   1027
-#define IDC_HIGH_LABEL  1028
+#define IDC_RANGE_NAME 1002
+#define IDC_RANGE_LOW  1003
+#define IDC_RANGE_HIGH 1004
+#define IDC_RANGE_HELP 1017
+#define IDC_LOW_LABEL  1027
+#define IDC_HIGH_LABEL 1028
 
 // Menu commands.
-#define IDM_NEW_RANGE     40003
-#define IDM_OPEN_PROJECT  40007
-#define IDM_SAVE_PROJECT  40008
-#define IDM_EXIT          40010
-#define IDM_NEW_MAIN      40013
+#define IDM_NEW_RANGE    40003
+#define IDM_OPEN_PROJECT 40007
+#define IDM_SAVE_PROJECT 40008
+#define IDM_EXIT         40010
+#define IDM_NEW_MAIN     40013

@@ -11,9 +11,9 @@ namespace
 {
 
 // Little-endian images of a few doubles, written out byte by byte.
-const unsigned char ONE[8] = {0, 0, 0, 0, 0, 0, 0xF0, 0x3F};     // 1.0
-const unsigned char TWO[8] = {0, 0, 0, 0, 0, 0, 0x00, 0x40};     // 2.0
-const unsigned char HUNDRED[8] = {0, 0, 0, 0, 0, 0, 0x59, 0x40}; // 100.0
+const unsigned char ONE[8] = {0, 0, 0, 0, 0, 0, 0xF0, 0x3F};        // 1.0
+const unsigned char TWO[8] = {0, 0, 0, 0, 0, 0, 0x00, 0x40};        // 2.0
+const unsigned char HUNDRED[8] = {0, 0, 0, 0, 0, 0, 0x59, 0x40};    // 100.0
 const unsigned char MINUS_HALF[8] = {0, 0, 0, 0, 0, 0, 0xE0, 0xBF}; // -0.5
 
 void Put(std::vector<unsigned char>& image, std::size_t at, const unsigned char (&bytes)[8])
@@ -38,9 +38,9 @@ ProjectState Blank()
 std::vector<unsigned char> HandBuiltStateImage()
 {
     std::vector<unsigned char> image(STATE_IMAGE_SIZE, 0);
-    Put(image, 0, TWO);      // localValue
-    Put(image, 8, HUNDRED);  // mainHigh, before the records
-    Put(image, 816, ONE);    // mainLow, after them
+    Put(image, 0, TWO);     // localValue
+    Put(image, 8, HUNDRED); // mainHigh, before the records
+    Put(image, 816, ONE);   // mainLow, after them
     const std::size_t slot2 = 16 + 2 * 160;
     PutText(image, slot2, "Bee");
     image[slot2 + 128] = 1;

@@ -12,7 +12,7 @@ namespace
 
 class StateFiles : public InTestFolder
 {
-protected:
+  protected:
     void SetUp() override
     {
         InTestFolder::SetUp();

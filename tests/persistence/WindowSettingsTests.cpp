@@ -9,7 +9,7 @@ namespace
 
 class WindowSettingsFile : public InTestFolder
 {
-protected:
+  protected:
     void SetUp() override
     {
         InTestFolder::SetUp();
@@ -102,7 +102,8 @@ TEST_F(WindowSettingsFile, ASpotOnNoMonitorIsBroughtBackOntoOne)
 {
     const RECT screen = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
                          GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                         GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+                         GetSystemMetrics(SM_YVIRTUALSCREEN) +
+                             GetSystemMetrics(SM_CYVIRTUALSCREEN)};
     const LONG offScreen[][2] = {{30000, 30000}, {-30000, 200}, {200, -30000}};
     for (const auto& spot : offScreen)
     {

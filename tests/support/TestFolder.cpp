@@ -23,8 +23,8 @@ void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
     DWORD written = 0;
-    const BOOL ok = bytes.empty() ||
-                    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    const BOOL ok = bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
+                                               &written, nullptr);
     CloseHandle(file);
     ASSERT_TRUE(ok && written == bytes.size()) << path;
 }
@@ -70,11 +70,19 @@ void InTestFolder::SetUp()
     GetCurrentDirectoryA(MAX_PATH, previous);
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
+    // Wine hands out the same small process ids again, and a folder left by
+    // a killed run may still be there: take the first name that is free.
     static unsigned serial = 0;
     char name[MAX_PATH];
-    std::snprintf(name, sizeof name, "%svalues-test-%lu-%u", temp, GetCurrentProcessId(), ++serial);
+    do
+    {
+        std::snprintf(name, sizeof name, "%svalues-test-%lu-%u", temp, GetCurrentProcessId(),
+                      ++serial);
+    } while (!CreateDirectoryA(name, nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
     folder = name;
-    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+    const DWORD attributes = GetFileAttributesA(name);
+    ASSERT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        << folder;
     ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
 }
 

@@ -19,7 +19,7 @@ std::vector<std::string> ListFolder(const std::string& folder);
 // the folder and everything in it is removed afterwards.
 class InTestFolder : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -28,6 +28,6 @@ protected:
 
     std::string folder;
 
-private:
+  private:
     char previous[MAX_PATH] = {};
 };
