@@ -1,0 +1,276 @@
+// Open Project, Save Project and the question about unsaved changes, with the
+// real file dialogs and message boxes answered by the modal driver.
+#include "MainWindowFixture.h"
+#include "ModalDriver.h"
+
+#include "ProjectState.h"
+#include "StateCodec.h"
+#include "StateFile.h"
+#include "Values.h"
+#include "resource.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace
+{
+
+const char QUESTION[] = "Data has been modified. Do you want to save changes?";
+
+class ProjectCommands : public DrivenWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        DrivenWindowTest::SetUp();
+        project.mainLow = 0;
+        project.mainHigh = 100;
+        project.localValue = 50;
+        PutRange(0, "Alpha", 10, 20);
+        PutRange(1, "Beta", 0, 1);
+        OpenDriven();
+    }
+
+    // A project file on disk holding a recognisable state.
+    std::string SaveOtherProject(const char* name)
+    {
+        const ProjectState mine = project;
+        std::memset(&project, 0, sizeof project);
+        project.mainLow = -1;
+        project.mainHigh = 1;
+        project.localValue = 0.5;
+        PutRange(0, "Other", 0, 10);
+        const std::string path = Path(name);
+        EXPECT_EQ(SaveState(path.c_str()), 1);
+        project = mine;
+        return path;
+    }
+};
+
+TEST_F(ProjectCommands, SaveProjectWritesTheFileAndNamesTheProject)
+{
+    project.modified = true;
+    std::string prefilled = "unset";
+    ExpectModal(ChooseFile(Path("plan"), &prefilled));
+    Command(IDM_SAVE_PROJECT);
+
+    EXPECT_EQ(prefilled, "") << "no project yet: the name box starts empty";
+    EXPECT_EQ(ReadBytes(Path("plan.prj")).size(), PROJECT_IMAGE_SIZE) << "the default extension";
+    EXPECT_EQ(Text(IDC_PROJECT_NAME), "plan");
+    EXPECT_STREQ(project.projectTitle, "plan.prj");
+    EXPECT_EQ(std::string(project.projectDir), folder);
+    EXPECT_FALSE(project.modified);
+}
+
+TEST_F(ProjectCommands, TheSaveDialogStartsFromTheCurrentProject)
+{
+    std::strcpy(project.projectTitle, "budget.prj");
+    CopyText(project.projectDir, PATH_SIZE, folder.c_str());
+    std::string name;
+    std::string where;
+    ExpectModal(ChooseFile(Path("budget2.prj"), &name, &where));
+    Command(IDM_SAVE_PROJECT);
+    EXPECT_EQ(name, "budget.prj");
+    EXPECT_EQ(_stricmp(where.c_str(), folder.c_str()), 0) << where;
+    EXPECT_TRUE(FileExists(Path("budget2.prj")));
+}
+
+TEST_F(ProjectCommands, SavingOverAnExistingFileAsksFirst)
+{
+    WriteBytes(Path("old.prj"), std::vector<unsigned char>(10, 0));
+    ExpectModal(ChooseFile(Path("old.prj")));
+    ExpectModal([](HWND box) {
+        EXPECT_TRUE(GetDlgItem(box, IDYES) && GetDlgItem(box, IDNO)) << "a yes-or-no question";
+        PressButton(box, IDNO);
+        PressButton(GetWindow(box, GW_OWNER), IDCANCEL); // No returns to the file dialog
+    });
+    Command(IDM_SAVE_PROJECT);
+    EXPECT_EQ(ReadBytes(Path("old.prj")).size(), 10u) << "not replaced after No";
+
+    ExpectModal(ChooseFile(Path("old.prj")));
+    ExpectModal(ConfirmReplace());
+    Command(IDM_SAVE_PROJECT);
+    EXPECT_EQ(ReadBytes(Path("old.prj")).size(), PROJECT_IMAGE_SIZE);
+}
+
+TEST_F(ProjectCommands, OpenProjectReadsTheFileBack)
+{
+    const std::string path = SaveOtherProject("other.prj");
+    ExpectModal(ChooseFile(path));
+    Command(IDM_OPEN_PROJECT);
+
+    EXPECT_EQ(project.mainLow, -1);
+    EXPECT_EQ(project.localValue, 0.5);
+    EXPECT_STREQ(project.ranges[0].name, "Other");
+    EXPECT_EQ(project.ranges[1].inUse, 0) << "free slots stay free";
+    EXPECT_EQ(Text(IDC_SLOT_NAME + 1), "empty");
+    EXPECT_EQ(Text(IDC_MAIN_RANGE), "-1 to 1");
+    EXPECT_EQ(Text(IDC_PROJECT_NAME), "other");
+    EXPECT_EQ(Text(IDC_SLOT_VALUE), "7.5") << "recomputed from the local value";
+    EXPECT_EQ(std::string(project.projectDir), folder);
+}
+
+TEST_F(ProjectCommands, CancelInTheQuestionKeepsEverything)
+{
+    project.modified = true;
+    std::string text;
+    ExpectModal(AnswerMessageBox("Save Data", IDCANCEL, &text));
+    Command(IDM_OPEN_PROJECT);
+    EXPECT_EQ(text, QUESTION);
+    EXPECT_TRUE(project.modified);
+    EXPECT_STREQ(project.ranges[0].name, "Alpha");
+}
+
+TEST_F(ProjectCommands, NoOpensWithoutSavingAndStaysModified)
+{
+    const std::string path = SaveOtherProject("other.prj");
+    project.modified = true;
+    ExpectModal(AnswerMessageBox("Save Data", IDNO));
+    ExpectModal(ChooseFile(path));
+    Command(IDM_OPEN_PROJECT);
+    EXPECT_STREQ(project.ranges[0].name, "Other");
+    EXPECT_TRUE(project.modified) << "the question comes again next time";
+}
+
+TEST_F(ProjectCommands, YesSavesBeforeOpening)
+{
+    const std::string path = SaveOtherProject("other.prj");
+    project.modified = true;
+    ExpectModal(AnswerMessageBox("Save Data", IDYES));
+    ExpectModal(ChooseFile(Path("kept.prj")));
+    ExpectModal(ChooseFile(path));
+    Command(IDM_OPEN_PROJECT);
+
+    EXPECT_STREQ(project.ranges[0].name, "Other");
+    EXPECT_FALSE(project.modified);
+    EXPECT_STREQ(project.projectTitle, "other.prj");
+    const std::vector<unsigned char> kept = ReadBytes(Path("kept.prj"));
+    ASSERT_EQ(kept.size(), PROJECT_IMAGE_SIZE);
+    ProjectState saved = {};
+    ASSERT_EQ(DecodeState(kept.data(), kept.size(), false, saved), 1);
+    EXPECT_STREQ(saved.ranges[0].name, "Alpha") << "the changes were saved before the open";
+}
+
+TEST_F(ProjectCommands, YesThenCancellingTheSaveStopsTheOpen)
+{
+    SaveOtherProject("other.prj");
+    project.modified = true;
+    ExpectModal(AnswerMessageBox("Save Data", IDYES));
+    ExpectModal(CancelFileDialog());
+    Command(IDM_OPEN_PROJECT); // no open dialog may follow
+    EXPECT_STREQ(project.ranges[0].name, "Alpha");
+    EXPECT_TRUE(project.modified);
+}
+
+TEST_F(ProjectCommands, AFailedSaveIsReportedAndChangesNothing)
+{
+    std::strcpy(project.projectTitle, "before.prj");
+    std::strcpy(project.projectDir, "C:\\before");
+    project.modified = true;
+    const std::vector<unsigned char> old(PROJECT_IMAGE_SIZE, 0x42);
+    WriteBytes(Path("locked.prj"), old);
+    SetFileAttributesA(Path("locked.prj").c_str(), FILE_ATTRIBUTE_READONLY);
+
+    std::string error;
+    ExpectModal(ChooseFile(Path("locked.prj")));
+    ExpectModal(ConfirmReplace());
+    ExpectModal([&error](HWND box) {
+        error = MessageBoxText(box);
+        EXPECT_EQ(GetWindow(box, GW_OWNER), mainWindow);
+        EXPECT_TRUE(MessageBoxHasIcon(box, IDI_HAND));
+        PressButton(box, IDOK);
+    });
+    Command(IDM_SAVE_PROJECT);
+    SetFileAttributesA(Path("locked.prj").c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    EXPECT_NE(error.find(Path("locked.prj")), std::string::npos) << error;
+    EXPECT_TRUE(project.modified);
+    EXPECT_STREQ(project.projectTitle, "before.prj");
+    EXPECT_STREQ(project.projectDir, "C:\\before");
+    EXPECT_EQ(ReadBytes(Path("locked.prj")), old);
+}
+
+TEST_F(ProjectCommands, YesThenAFailedSaveStopsTheOpen)
+{
+    const std::string path = SaveOtherProject("other.prj");
+    project.modified = true;
+    HANDLE held = CreateFileA(Path("held.prj").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ExpectModal(AnswerMessageBox("Save Data", IDYES));
+    ExpectModal(ChooseFile(Path("held.prj")));
+    ExpectModal(ConfirmReplace());
+    ExpectModal(AnswerMessageBox("Values", IDOK));
+    Command(IDM_OPEN_PROJECT);
+    CloseHandle(held);
+    EXPECT_STREQ(project.ranges[0].name, "Alpha");
+    EXPECT_TRUE(project.modified);
+}
+
+TEST_F(ProjectCommands, AnUnreadableProjectIsReportedAndChangesNothing)
+{
+    WriteBytes(Path("short.prj"), std::vector<unsigned char>(PROJECT_IMAGE_SIZE - 1, 0));
+    std::strcpy(project.projectTitle, "mine.prj");
+    const ProjectState before = project;
+
+    std::string error;
+    ExpectModal(ChooseFile(Path("short.prj")));
+    ExpectModal(AnswerMessageBox("Values", IDOK, &error));
+    Command(IDM_OPEN_PROJECT);
+
+    EXPECT_NE(error.find(Path("short.prj")), std::string::npos) << error;
+    EXPECT_EQ(std::memcmp(&project, &before, sizeof project), 0);
+    EXPECT_EQ(Text(IDC_PROJECT_NAME), "mine");
+}
+
+TEST_F(ProjectCommands, CancellingTheOpenDialogChangesNothing)
+{
+    const ProjectState before = project;
+    ExpectModal(CancelFileDialog());
+    Command(IDM_OPEN_PROJECT);
+    EXPECT_EQ(std::memcmp(&project, &before, sizeof project), 0);
+}
+
+class Closing : public ProjectCommands
+{
+};
+
+TEST_F(Closing, CancelKeepsTheWindowOpenAndWritesNothing)
+{
+    project.modified = true;
+    ExpectModal(AnswerMessageBox("Save Data", IDCANCEL));
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_TRUE(editIcon) << "the icons are kept while the window stays";
+    EXPECT_FALSE(FileExists(Path("Values.dat")));
+    EXPECT_FALSE(FileExists(Path("Values.ini")));
+}
+
+TEST_F(Closing, NoClosesAndWritesBothFiles)
+{
+    project.modified = true;
+    ExpectModal(AnswerMessageBox("Save Data", IDNO));
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(editIcon);
+    const std::vector<unsigned char> state = ReadBytes(Path("Values.dat"));
+    ASSERT_EQ(state.size(), STATE_IMAGE_SIZE);
+    ProjectState saved = {};
+    ASSERT_EQ(DecodeState(state.data(), state.size(), true, saved), 1);
+    EXPECT_EQ(saved.localValue, 50);
+    EXPECT_STREQ(saved.ranges[1].name, "Beta");
+    EXPECT_EQ(ReadBytes(Path("Values.ini")).size(), WINDOW_SETTINGS_SIZE);
+    MSG quit;
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the loop is told to end";
+    EXPECT_EQ(quit.wParam, 0u);
+}
+
+TEST_F(Closing, WithoutChangesThereIsNoQuestion)
+{
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_TRUE(FileExists(Path("Values.dat")));
+}
+
+} // namespace

@@ -1,0 +1,256 @@
+// The main window: what it shows, its colours, and what typing into its
+// number boxes does. Its commands are in MainCommands.cpp.
+#include "Values.h"
+
+#include "NumberText.h"
+#include "ProjectState.h"
+#include "RangeMapping.h"
+#include "StateFile.h"
+#include "Vantrel.h"
+#include "WindowSettings.h"
+#include "resource.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstring>
+
+HINSTANCE appInstance;
+HWND mainWindow;
+HICON editIcon;
+HICON deleteIcon;
+HBRUSH buttonFaceBrush;
+
+HBRUSH BackgroundBrush()
+{
+    return buttonFaceBrush ? buttonFaceBrush : GetSysColorBrush(COLOR_BTNFACE);
+}
+
+HANDLE LoadProgramIcon(int width, int height)
+{
+    const UINT flags = width ? LR_SHARED : LR_SHARED | LR_DEFAULTSIZE;
+    return LoadImageA(appInstance, MAKEINTRESOURCEA(IDI_VALUES), IMAGE_ICON, width, height, flags);
+}
+
+static void ShowNumber(int id, double value)
+{
+    char text[TEXT_SIZE];
+    SetDlgItemTextA(mainWindow, id, FormatValue(text, value));
+}
+
+static void EnableRow(int k, BOOL enable)
+{
+    EnableWindow(GetDlgItem(mainWindow, IDC_SLOT_NAME + k), enable);
+    EnableWindow(GetDlgItem(mainWindow, IDC_SLOT_VALUE + k), enable);
+    EnableWindow(GetDlgItem(mainWindow, IDC_SLOT_EDIT + k), enable);
+    EnableWindow(GetDlgItem(mainWindow, IDC_SLOT_DELETE + k), enable);
+}
+
+// The project label shows the file name without its extension. The title is
+// cut to the label's buffer before the last full stop is looked for.
+static void ShowProjectName()
+{
+    if (!project.projectTitle[0])
+        return; // no project yet: the label keeps what it shows
+    char name[TEXT_SIZE];
+    CopyText(name, sizeof name, project.projectTitle);
+    char* dot = std::strrchr(name, '.');
+    if (dot)
+        *dot = '\0';
+    SetDlgItemTextA(mainWindow, IDC_PROJECT_NAME, name);
+}
+
+void RefreshWindow()
+{
+    ShowProjectName();
+
+    char low[TEXT_SIZE];
+    char high[TEXT_SIZE];
+    char range[2 * TEXT_SIZE + 8];
+    std::snprintf(range, sizeof range, "%s to %s", FormatValue(low, project.mainLow),
+                  FormatValue(high, project.mainHigh));
+    SetDlgItemTextA(mainWindow, IDC_MAIN_RANGE, range);
+
+    // With the focus in this box, the write comes back as a change and the
+    // displayed, rounded text becomes the local value.
+    ShowNumber(IDC_LOCAL_VALUE, project.localValue);
+
+    for (int k = 0; k < RANGE_SLOTS; k++)
+    {
+        const CompressedRange& r = project.ranges[k];
+        if (r.inUse)
+        {
+            SetDlgItemTextA(mainWindow, IDC_SLOT_NAME + k, r.name);
+        }
+        else
+        {
+            SetDlgItemTextA(mainWindow, IDC_SLOT_NAME + k, "empty");
+            SetDlgItemTextA(mainWindow, IDC_SLOT_VALUE + k, "");
+        }
+        EnableRow(k, r.inUse != 0);
+    }
+}
+
+void RefreshValueBoxes(int exceptId)
+{
+    for (int k = 0; k < RANGE_SLOTS; k++)
+    {
+        if (project.ranges[k].inUse && IDC_SLOT_VALUE + k != exceptId)
+            ShowNumber(IDC_SLOT_VALUE + k, project.ranges[k].value);
+    }
+    if (exceptId != IDC_LOCAL_VALUE)
+        ShowNumber(IDC_LOCAL_VALUE, project.localValue);
+}
+
+void RedrawRangeLabels()
+{
+    RedrawWindow(GetDlgItem(mainWindow, IDC_LOCAL_LABEL), nullptr, nullptr, RDW_INVALIDATE);
+    for (int k = 0; k < RANGE_SLOTS; k++)
+        RedrawWindow(GetDlgItem(mainWindow, IDC_SLOT_NAME + k), nullptr, nullptr, RDW_INVALIDATE);
+}
+
+void SetButtonIcons(HICON edit, HICON remove)
+{
+    for (int k = 0; k < RANGE_SLOTS; k++)
+    {
+        SendDlgItemMessageA(mainWindow, IDC_SLOT_EDIT + k, BM_SETIMAGE, IMAGE_ICON,
+                            reinterpret_cast<LPARAM>(edit));
+        SendDlgItemMessageA(mainWindow, IDC_SLOT_DELETE + k, BM_SETIMAGE, IMAGE_ICON,
+                            reinterpret_cast<LPARAM>(remove));
+    }
+}
+
+static HBRUSH ColourStatic(HDC dc, HWND control)
+{
+    const int id = GetDlgCtrlID(control);
+    if (id == IDC_PROJECT_NAME)
+        SetTextColor(dc, PROJECT_COLOUR);
+    else if (id == IDC_LOCAL_LABEL)
+        SetTextColor(dc, LocalOutOfRange() ? WARNING_COLOUR : NORMAL_COLOUR);
+    else if (id >= IDC_SLOT_NAME && id < IDC_SLOT_NAME + RANGE_SLOTS &&
+             project.ranges[id - IDC_SLOT_NAME].inUse)
+        SetTextColor(dc, RangeOutsideMain(id - IDC_SLOT_NAME) ? WARNING_COLOUR : NORMAL_COLOUR);
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return BackgroundBrush();
+}
+
+// A change is acted on only when the box that changed has the focus. The
+// test is on the focus, not on who wrote the text: a text the program writes
+// into the focused box is read back as if typed. The box being typed in is
+// never written, so the caret and a half-typed "12." stay as they are.
+static void ValueBoxChanged(int id, HWND box)
+{
+    if (GetFocus() != box)
+        return;
+    char text[TEXT_SIZE];
+    if (id == IDC_LOCAL_VALUE)
+    {
+        GetDlgItemTextA(mainWindow, id, text, sizeof text);
+        project.localValue = ParseValue(text);
+        RecomputeValues(-1);
+    }
+    else if (id >= IDC_SLOT_VALUE && id < IDC_SLOT_VALUE + RANGE_SLOTS)
+    {
+        const int k = id - IDC_SLOT_VALUE;
+        if (!project.ranges[k].inUse)
+            return;
+        GetDlgItemTextA(mainWindow, id, text, sizeof text);
+        project.ranges[k].value = ParseValue(text);
+        RecomputeValues(k);
+    }
+    else
+    {
+        return;
+    }
+    RefreshValueBoxes(id);
+    RedrawRangeLabels();
+}
+
+static HICON LoadRowIcon(const char* file)
+{
+    return static_cast<HICON>(LoadImageA(nullptr, file, IMAGE_ICON, 11, 12, LR_LOADFROMFILE));
+}
+
+static void InitMainWindow(HWND window)
+{
+    mainWindow = window;
+    SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadProgramIcon(0, 0)));
+    // The title bar and the taskbar want the 16-pixel picture, not the large
+    // one shrunk.
+    HANDLE small =
+        LoadProgramIcon(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
+    SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+
+    IsNumberBox(GetDlgItem(window, IDC_LOCAL_VALUE));
+    MakeNumberBox(GetDlgItem(window, IDC_LOCAL_VALUE));
+    for (int k = 0; k < RANGE_SLOTS; k++)
+        MakeNumberBox(GetDlgItem(window, IDC_SLOT_VALUE + k));
+
+    editIcon = LoadRowIcon("edit.ico");
+    deleteIcon = LoadRowIcon("delete.ico");
+    SetButtonIcons(editIcon, deleteIcon);
+
+    LoadWindowSettings(window);
+    LoadState(nullptr);
+}
+
+// The close: the question about unsaved changes, then the icons, the window
+// settings, the window itself and last the state file, which is written on
+// every close so the values survive even when no project was saved.
+static void CloseMainWindow(HWND window)
+{
+    if (!ConfirmDiscard(window))
+        return;
+    DestroyIcon(editIcon);
+    DestroyIcon(deleteIcon);
+    editIcon = nullptr;
+    deleteIcon = nullptr;
+    SaveWindowSettings(window);
+    DestroyWindow(window);
+    SaveState(nullptr);
+}
+
+INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
+    case WM_INITDIALOG:
+        InitMainWindow(window);
+        return TRUE; // the dialog manager focuses the first tab stop, the local value box
+
+    case WM_CTLCOLORSTATIC:
+        return reinterpret_cast<INT_PTR>(
+            ColourStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+
+    case WM_COMMAND:
+        if (HIWORD(wParam) == EN_CHANGE)
+            ValueBoxChanged(LOWORD(wParam), reinterpret_cast<HWND>(lParam));
+        else if (HIWORD(wParam) == BN_CLICKED)
+            RunMainCommand(window, LOWORD(wParam));
+        return FALSE;
+
+    case WM_CLOSE:
+        CloseMainWindow(window);
+        return TRUE;
+
+    case WM_DESTROY:
+        mainWindow = nullptr;
+        PostQuitMessage(0);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+HWND OpenMainWindow(HINSTANCE instance)
+{
+    appInstance = instance;
+    HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDialogProc, 0);
+    if (!window)
+        return nullptr;
+    ShowWindow(window, SW_SHOWNORMAL);
+    // The local value box has the focus now, so this also reads it back and
+    // gives the compressed value boxes their first text.
+    RefreshWindow();
+    buttonFaceBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    return window;
+}

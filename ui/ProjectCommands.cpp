@@ -1,0 +1,122 @@
+// Open Project, Save Project and the question about unsaved changes.
+#include "Values.h"
+
+#include "ProjectState.h"
+#include "StateFile.h"
+
+#include <commdlg.h>
+
+#include <cstdio>
+#include <cstring>
+
+// The full-size record: 88 bytes on 32-bit Windows.
+static_assert(sizeof(void*) != 4 || sizeof(OPENFILENAMEA) == 88, "full OPENFILENAMEA");
+
+static const char PROJECT_FILTER[] = "Project Files\0*.prj\0";
+
+// The settings both file dialogs share: prefilled with the current project's
+// name, starting in its folder, never changing the working directory.
+static void PrepareFileDialog(OPENFILENAMEA* dialog, char* path, char* title)
+{
+    std::memset(dialog, 0, sizeof *dialog);
+    dialog->lStructSize = sizeof *dialog;
+    dialog->hwndOwner = mainWindow;
+    dialog->lpstrFilter = PROJECT_FILTER;
+    dialog->nFilterIndex = 1;
+    CopyText(path, PATH_SIZE, project.projectTitle);
+    dialog->lpstrFile = path;
+    dialog->nMaxFile = PATH_SIZE;
+    title[0] = '\0';
+    dialog->lpstrFileTitle = title;
+    dialog->nMaxFileTitle = PATH_SIZE;
+    dialog->lpstrInitialDir = project.projectDir;
+    dialog->Flags = OFN_NOCHANGEDIR;
+}
+
+// The chosen file becomes the current project: its name, and its folder
+// (the full path cut at the last backslash).
+static void TakeProjectName(const char* path, const char* title)
+{
+    CopyText(project.projectTitle, PATH_SIZE, title);
+    CopyText(project.projectDir, PATH_SIZE, path);
+    char* slash = std::strrchr(project.projectDir, '\\');
+    if (slash)
+        *slash = '\0';
+}
+
+static void ReportFileError(const char* format, const char* path)
+{
+    char text[PATH_SIZE + 200];
+    std::snprintf(text, sizeof text, format, path);
+    MessageBoxA(mainWindow, text, "Values", MB_OK | MB_ICONERROR);
+}
+
+bool ConfirmDiscard(HWND owner)
+{
+    if (!project.modified)
+        return true;
+    switch (MessageBoxA(owner, "Data has been modified. Do you want to save changes?", "Save Data",
+                        MB_YESNOCANCEL | MB_ICONQUESTION))
+    {
+    case IDYES:
+        // A save that was cancelled or failed stops the open or the close:
+        // going on would throw away the very changes the user chose to keep.
+        if (!SaveProjectAs())
+            return false;
+        project.modified = false;
+        return true;
+    case IDNO:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A project that cannot be read changes nothing, not even the project name.
+void OpenProject()
+{
+    OPENFILENAMEA dialog;
+    char path[PATH_SIZE];
+    char title[PATH_SIZE];
+    PrepareFileDialog(&dialog, path, title);
+    dialog.Flags |= OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+    if (!GetOpenFileNameA(&dialog))
+    {
+        CommDlgExtendedError();
+        return;
+    }
+    if (!LoadState(path))
+    {
+        ReportFileError("Could not open the project \"%s\".\n\nThe file cannot be read, or it is "
+                        "not a project file.",
+                        path);
+        return;
+    }
+    TakeProjectName(path, title);
+}
+
+// True only when the project was written; a failed write is reported and
+// keeps the old project name.
+bool SaveProjectAs()
+{
+    OPENFILENAMEA dialog;
+    char path[PATH_SIZE];
+    char title[PATH_SIZE];
+    PrepareFileDialog(&dialog, path, title);
+    dialog.Flags |= OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
+    dialog.lpstrDefExt = "prj";
+    if (!GetSaveFileNameA(&dialog))
+    {
+        CommDlgExtendedError();
+        return false;
+    }
+    if (!SaveState(path))
+    {
+        ReportFileError("Could not save the project \"%s\".\n\nThe file may be read-only or in "
+                        "use by another program, or its folder may be missing or full.",
+                        path);
+        return false;
+    }
+    TakeProjectName(path, title);
+    return true;
+}

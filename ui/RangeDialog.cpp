@@ -1,0 +1,148 @@
+// The modal dialog that enters or edits the main range or one compressed
+// range.
+#include "Values.h"
+
+#include "NumberText.h"
+#include "ProjectState.h"
+#include "Vantrel.h"
+#include "resource.h"
+
+#include <cstdio>
+
+// The target of the open dialog: a slot 0 to 4 or MAIN_RANGE_TARGET. Kept
+// until the next dialog replaces it.
+static int rangeTarget;
+
+static bool TargetIsSlot()
+{
+    return rangeTarget >= 0 && rangeTarget < RANGE_SLOTS;
+}
+
+static void ShowNumber(HWND dialog, int id, double value)
+{
+    char text[TEXT_SIZE];
+    SetDlgItemTextA(dialog, id, FormatValue(text, value));
+}
+
+static double ReadNumber(HWND dialog, int id)
+{
+    char text[TEXT_SIZE];
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return ParseValue(text);
+}
+
+static void InitRangeDialog(HWND dialog, int target)
+{
+    HANDLE icon = LoadProgramIcon(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    MakeNumberBox(GetDlgItem(dialog, IDC_RANGE_LOW));
+    MakeNumberBox(GetDlgItem(dialog, IDC_RANGE_HIGH));
+    rangeTarget = target;
+
+    char low[TEXT_SIZE];
+    char high[TEXT_SIZE];
+    if (TargetIsSlot())
+    {
+        char help[2 * TEXT_SIZE + 64];
+        std::snprintf(help, sizeof help, "Numbers entered should be between %s and %s",
+                      FormatValue(low, project.mainLow), FormatValue(high, project.mainHigh));
+        SetDlgItemTextA(dialog, IDC_RANGE_HELP, help);
+        const CompressedRange& r = project.ranges[target];
+        if (!r.inUse)
+            return; // a new range starts with empty boxes
+        SetDlgItemTextA(dialog, IDC_RANGE_NAME, r.name);
+        ShowNumber(dialog, IDC_RANGE_LOW, r.low);
+        ShowNumber(dialog, IDC_RANGE_HIGH, r.high);
+    }
+    else
+    {
+        EnableWindow(GetDlgItem(dialog, IDC_RANGE_NAME), FALSE);
+        SetDlgItemTextA(dialog, IDC_RANGE_NAME, "Main Range");
+        SetDlgItemTextA(dialog, IDC_RANGE_HELP,
+                        "Set the main value range. The low value should be lower than the high "
+                        "value.");
+        ShowNumber(dialog, IDC_RANGE_LOW, project.mainLow);
+        ShowNumber(dialog, IDC_RANGE_HIGH, project.mainHigh);
+    }
+}
+
+// The bounds stored are read back from the boxes, so what is stored is what
+// was shown: an untouched 0.125 is stored as 0.13.
+static void AcceptDialog(HWND dialog)
+{
+    const double low = ReadNumber(dialog, IDC_RANGE_LOW);
+    const double high = ReadNumber(dialog, IDC_RANGE_HIGH);
+    if (!(low < high))
+    {
+        MessageBoxA(dialog, "Low Value must be lower than High Value", "Error",
+                    MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    if (TargetIsSlot())
+    {
+        char name[TEXT_SIZE];
+        GetDlgItemTextA(dialog, IDC_RANGE_NAME, name, sizeof name);
+        AcceptRange(rangeTarget, name, low, high);
+    }
+    else
+    {
+        AcceptRange(MAIN_RANGE_TARGET, nullptr, low, high);
+    }
+    EndDialog(dialog, 1);
+}
+
+// Bound labels turn red while a typed bound lies outside the main range; in
+// the main-range mode they keep their colour.
+static HBRUSH ColourStatic(HWND dialog, HDC dc, HWND control)
+{
+    const int id = GetDlgCtrlID(control);
+    if (TargetIsSlot() && (id == IDC_LOW_LABEL || id == IDC_HIGH_LABEL))
+    {
+        const double bound = ReadNumber(dialog, id == IDC_LOW_LABEL ? IDC_RANGE_LOW : IDC_RANGE_HIGH);
+        SetTextColor(dc, BoundOutsideMain(bound) ? WARNING_COLOUR : NORMAL_COLOUR);
+    }
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return BackgroundBrush();
+}
+
+INT_PTR CALLBACK RangeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
+    case WM_INITDIALOG:
+        InitRangeDialog(dialog, static_cast<int>(lParam));
+        return TRUE;
+
+    case WM_CTLCOLORSTATIC:
+        return reinterpret_cast<INT_PTR>(
+            ColourStatic(dialog, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+
+    case WM_COMMAND:
+        if (HIWORD(wParam) == EN_CHANGE)
+        {
+            RedrawWindow(GetDlgItem(dialog, IDC_LOW_LABEL), nullptr, nullptr, RDW_INVALIDATE);
+            RedrawWindow(GetDlgItem(dialog, IDC_HIGH_LABEL), nullptr, nullptr, RDW_INVALIDATE);
+        }
+        else if (LOWORD(wParam) == IDOK)
+        {
+            AcceptDialog(dialog);
+        }
+        else if (LOWORD(wParam) == IDCANCEL)
+        {
+            EndDialog(dialog, 1);
+        }
+        return TRUE;
+
+    case WM_CLOSE:
+        // Ended like Cancel: a modal dialog destroyed any other way would
+        // leave its owner disabled.
+        EndDialog(dialog, 1);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+void OpenRangeDialog(HWND owner, int target)
+{
+    DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_RANGE), owner, RangeDialogProc, target);
+}

@@ -1,0 +1,49 @@
+// The user interface of values: process-wide handles and the routines the
+// windows share.
+#pragma once
+
+#include <windows.h>
+
+// Process-wide handles. The instance lives for the run; the main window from
+// its creation to the close; the row icons from the window's initialisation
+// to the close; the brush from after the first refresh to after the loop.
+extern HINSTANCE appInstance;
+extern HWND mainWindow;
+extern HICON editIcon;
+extern HICON deleteIcon;
+extern HBRUSH buttonFaceBrush;
+
+// Colours of the labels.
+constexpr COLORREF PROJECT_COLOUR = RGB(0, 0, 100);
+constexpr COLORREF WARNING_COLOUR = RGB(255, 0, 0);
+constexpr COLORREF NORMAL_COLOUR = RGB(0, 0, 0);
+
+// The program's own icon at a given size (0, 0: the system's default size);
+// shared, never destroyed.
+HANDLE LoadProgramIcon(int width, int height);
+
+// Main window.
+INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Creates the main window from its template, shows it, fills it and makes
+// the brush: all the entry point does before its message loop. Returns null
+// when the window cannot be created.
+HWND OpenMainWindow(HINSTANCE instance);
+void RefreshWindow();
+void RefreshValueBoxes(int exceptId);
+void RedrawRangeLabels();
+void SetButtonIcons(HICON edit, HICON remove);
+// The button-face brush for the colour queries; the system's own until the
+// program's brush exists, never an invalid one.
+HBRUSH BackgroundBrush();
+
+// Main window commands.
+void RunMainCommand(HWND window, int command);
+
+// Project files. ConfirmDiscard returns true to go on, false to stop.
+bool ConfirmDiscard(HWND owner);
+void OpenProject();
+bool SaveProjectAs();
+
+// Range dialog, for a slot 0 to 4 or MAIN_RANGE_TARGET.
+INT_PTR CALLBACK RangeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+void OpenRangeDialog(HWND owner, int target);
