@@ -1,6 +1,6 @@
 // The entry point of Uninstall.exe where the toolchain's C runtime start-up
 // is left out (MinGW). The program uses nothing of the C runtime, and that
-// start-up code alone would more than double its size. It hands WinMain what
+// start-up code alone would make it four times the size. It hands WinMain what
 // the runtime would: the instance, the command line after the program name,
 // and the show request the program was started with.
 #include <windows.h>
