@@ -177,8 +177,7 @@ static void InitMainWindow(HWND window)
     SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadProgramIcon(0, 0)));
     // The title bar and the taskbar want the 16-pixel picture, not the large
     // one shrunk.
-    HANDLE small =
-        LoadProgramIcon(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
+    HANDLE small = LoadProgramIcon(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
     SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
 
     IsNumberBox(GetDlgItem(window, IDC_LOCAL_VALUE));
@@ -244,7 +243,8 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
 HWND OpenMainWindow(HINSTANCE instance)
 {
     appInstance = instance;
-    HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDialogProc, 0);
+    HWND window =
+        CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDialogProc, 0);
     if (!window)
         return nullptr;
     ShowWindow(window, SW_SHOWNORMAL);

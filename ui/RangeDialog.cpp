@@ -98,7 +98,8 @@ static HBRUSH ColourStatic(HWND dialog, HDC dc, HWND control)
     const int id = GetDlgCtrlID(control);
     if (TargetIsSlot() && (id == IDC_LOW_LABEL || id == IDC_HIGH_LABEL))
     {
-        const double bound = ReadNumber(dialog, id == IDC_LOW_LABEL ? IDC_RANGE_LOW : IDC_RANGE_HIGH);
+        const double bound =
+            ReadNumber(dialog, id == IDC_LOW_LABEL ? IDC_RANGE_LOW : IDC_RANGE_HIGH);
         SetTextColor(dc, BoundOutsideMain(bound) ? WARNING_COLOUR : NORMAL_COLOUR);
     }
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));

@@ -9,7 +9,7 @@
 
 class MainWindowTest : public InTestFolder
 {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -45,7 +45,7 @@ COLORREF StaticTextColour(HWND dialog, int id);
 // every expected dialog must have come and no other.
 class DrivenWindowTest : public MainWindowTest
 {
-protected:
+  protected:
     void OpenDriven();
     void TearDown() override;
 };

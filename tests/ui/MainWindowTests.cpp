@@ -77,7 +77,7 @@ TEST_F(MainWindowTest, RowsShowTheRangesInUse)
 
 class Typing : public MainWindowTest
 {
-protected:
+  protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
@@ -226,7 +226,8 @@ TEST_F(MainWindowTest, TheProjectLabelDropsTheExtension)
     {
         const char* title;
         const char* shown;
-    } cases[] = {{"budget.prj", "budget"}, {"my.data.prj", "my.data"}, {"noextension", "noextension"}};
+    } cases[] = {
+        {"budget.prj", "budget"}, {"my.data.prj", "my.data"}, {"noextension", "noextension"}};
     for (const auto& c : cases)
     {
         std::strcpy(project.projectTitle, c.title);
@@ -278,7 +279,7 @@ TEST_F(MainWindowTest, RowButtonsCarryTheRowIcons)
 // the build puts the icons; they are moved away for the length of the test.
 class WithoutRowIcons : public MainWindowTest
 {
-protected:
+  protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();

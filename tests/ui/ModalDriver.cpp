@@ -149,7 +149,8 @@ bool MessageBoxHasIcon(HWND box, LPCSTR systemIcon)
 ModalStep AnswerMessageBox(const char* caption, int button, std::string* text)
 {
     const std::string expected = caption;
-    return [expected, button, text](HWND box) {
+    return [expected, button, text](HWND box)
+    {
         EXPECT_EQ(WindowText(box), expected);
         if (text)
             *text = MessageBoxText(box);
@@ -174,13 +175,15 @@ static int FileNameControl(HWND dialog)
 
 ModalStep ChooseFile(const std::string& name, std::string* seenName, std::string* seenFolder)
 {
-    return [name, seenName, seenFolder](HWND dialog) {
+    return [name, seenName, seenFolder](HWND dialog)
+    {
         if (seenName)
             *seenName = ItemText(dialog, FileNameControl(dialog));
         if (seenFolder)
         {
             char folder[MAX_PATH] = {};
-            SendMessageA(dialog, CDM_GETFOLDERPATH, sizeof folder, reinterpret_cast<LPARAM>(folder));
+            SendMessageA(dialog, CDM_GETFOLDERPATH, sizeof folder,
+                         reinterpret_cast<LPARAM>(folder));
             *seenFolder = folder;
         }
         SetDlgItemTextA(dialog, FileNameControl(dialog), name.c_str());

@@ -35,8 +35,8 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam)
     GetWindowThreadProcessId(window, &process);
     char caption[256] = {};
     GetWindowTextA(window, caption, sizeof caption);
-    if (process == args->process && IsWindowVisible(window) && !std::strcmp(caption, args->caption) &&
-        GetWindow(window, GW_OWNER) == args->owner)
+    if (process == args->process && IsWindowVisible(window) &&
+        !std::strcmp(caption, args->caption) && GetWindow(window, GW_OWNER) == args->owner)
     {
         args->found = window;
         return FALSE;
@@ -80,7 +80,7 @@ void Press(HWND window, int id)
 
 class Program : public InTestFolder
 {
-protected:
+  protected:
     void SetUp() override
     {
         InTestFolder::SetUp();

@@ -20,7 +20,7 @@ const char QUESTION[] = "Data has been modified. Do you want to save changes?";
 
 class ProjectCommands : public DrivenWindowTest
 {
-protected:
+  protected:
     void SetUp() override
     {
         DrivenWindowTest::SetUp();
@@ -80,11 +80,13 @@ TEST_F(ProjectCommands, SavingOverAnExistingFileAsksFirst)
 {
     WriteBytes(Path("old.prj"), std::vector<unsigned char>(10, 0));
     ExpectModal(ChooseFile(Path("old.prj")));
-    ExpectModal([](HWND box) {
-        EXPECT_TRUE(GetDlgItem(box, IDYES) && GetDlgItem(box, IDNO)) << "a yes-or-no question";
-        PressButton(box, IDNO);
-        PressButton(GetWindow(box, GW_OWNER), IDCANCEL); // No returns to the file dialog
-    });
+    ExpectModal(
+        [](HWND box)
+        {
+            EXPECT_TRUE(GetDlgItem(box, IDYES) && GetDlgItem(box, IDNO)) << "a yes-or-no question";
+            PressButton(box, IDNO);
+            PressButton(GetWindow(box, GW_OWNER), IDCANCEL); // No returns to the file dialog
+        });
     Command(IDM_SAVE_PROJECT);
     EXPECT_EQ(ReadBytes(Path("old.prj")).size(), 10u) << "not replaced after No";
 
@@ -175,12 +177,14 @@ TEST_F(ProjectCommands, AFailedSaveIsReportedAndChangesNothing)
     std::string error;
     ExpectModal(ChooseFile(Path("locked.prj")));
     ExpectModal(ConfirmReplace());
-    ExpectModal([&error](HWND box) {
-        error = MessageBoxText(box);
-        EXPECT_EQ(GetWindow(box, GW_OWNER), mainWindow);
-        EXPECT_TRUE(MessageBoxHasIcon(box, IDI_HAND));
-        PressButton(box, IDOK);
-    });
+    ExpectModal(
+        [&error](HWND box)
+        {
+            error = MessageBoxText(box);
+            EXPECT_EQ(GetWindow(box, GW_OWNER), mainWindow);
+            EXPECT_TRUE(MessageBoxHasIcon(box, IDI_HAND));
+            PressButton(box, IDOK);
+        });
     Command(IDM_SAVE_PROJECT);
     SetFileAttributesA(Path("locked.prj").c_str(), FILE_ATTRIBUTE_NORMAL);
 
@@ -262,7 +266,8 @@ TEST_F(Closing, NoClosesAndWritesBothFiles)
     EXPECT_STREQ(saved.ranges[1].name, "Beta");
     EXPECT_EQ(ReadBytes(Path("Values.ini")).size(), WINDOW_SETTINGS_SIZE);
     MSG quit;
-    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the loop is told to end";
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+        << "the loop is told to end";
     EXPECT_EQ(quit.wParam, 0u);
 }
 

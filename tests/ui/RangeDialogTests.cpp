@@ -40,7 +40,8 @@ void FillRange(HWND dialog, const char* name, const char* low, const char* high)
 ModalStep UseRangeDialog(RangeDialogSeen* seen, const char* name, const char* low, const char* high,
                          int button)
 {
-    return [=](HWND dialog) {
+    return [=](HWND dialog)
+    {
         if (seen)
         {
             seen->caption = WindowText(dialog);
@@ -61,7 +62,7 @@ ModalStep UseRangeDialog(RangeDialogSeen* seen, const char* name, const char* lo
 
 class RangeCommands : public DrivenWindowTest
 {
-protected:
+  protected:
     void SetUp() override
     {
         DrivenWindowTest::SetUp();
@@ -130,13 +131,15 @@ TEST_F(RangeCommands, NoSixthRange)
         PutRange(k, "X", 0, 1);
     RefreshWindow();
     std::string text;
-    ExpectModal([&text](HWND box) {
-        EXPECT_EQ(WindowText(box), "Values");
-        EXPECT_TRUE(MessageBoxHasIcon(box, IDI_EXCLAMATION));
-        EXPECT_EQ(GetWindow(box, GW_OWNER), mainWindow);
-        text = MessageBoxText(box);
-        PressButton(box, IDOK);
-    });
+    ExpectModal(
+        [&text](HWND box)
+        {
+            EXPECT_EQ(WindowText(box), "Values");
+            EXPECT_TRUE(MessageBoxHasIcon(box, IDI_EXCLAMATION));
+            EXPECT_EQ(GetWindow(box, GW_OWNER), mainWindow);
+            text = MessageBoxText(box);
+            PressButton(box, IDOK);
+        });
     Command(IDM_NEW_RANGE); // and no range dialog after the warning
     EXPECT_EQ(text, "You can't create more than 5 compressed ranges");
     EXPECT_FALSE(project.modified);
@@ -148,30 +151,34 @@ TEST_F(RangeCommands, LowMustBeBelowHigh)
     // with the error, and the dialog stays open for the next try.
     const char* tries[][2] = {{"", ""}, {"5", "5"}, {"20", "10"}};
     HWND rangeDialog = nullptr;
-    ExpectModal([&](HWND dialog) {
-        rangeDialog = dialog;
-        FillRange(dialog, "B", tries[0][0], tries[0][1]);
-        PressButton(dialog, IDOK);
-    });
+    ExpectModal(
+        [&](HWND dialog)
+        {
+            rangeDialog = dialog;
+            FillRange(dialog, "B", tries[0][0], tries[0][1]);
+            PressButton(dialog, IDOK);
+        });
     for (int i = 0; i < 3; i++)
     {
-        ExpectModal([&, i](HWND box) {
-            EXPECT_EQ(WindowText(box), "Error");
-            EXPECT_EQ(MessageBoxText(box), LOW_HIGH_ERROR);
-            EXPECT_EQ(GetWindow(box, GW_OWNER), rangeDialog) << "owned by the dialog";
-            EXPECT_TRUE(MessageBoxHasIcon(box, IDI_EXCLAMATION));
-            PressButton(box, IDOK);
-            EXPECT_TRUE(IsWindow(rangeDialog)) << "the dialog stays open";
-            if (i < 2)
+        ExpectModal(
+            [&, i](HWND box)
             {
-                FillRange(rangeDialog, "B", tries[i + 1][0], tries[i + 1][1]);
-                PressButton(rangeDialog, IDOK);
-            }
-            else
-            {
-                PressButton(rangeDialog, IDCANCEL);
-            }
-        });
+                EXPECT_EQ(WindowText(box), "Error");
+                EXPECT_EQ(MessageBoxText(box), LOW_HIGH_ERROR);
+                EXPECT_EQ(GetWindow(box, GW_OWNER), rangeDialog) << "owned by the dialog";
+                EXPECT_TRUE(MessageBoxHasIcon(box, IDI_EXCLAMATION));
+                PressButton(box, IDOK);
+                EXPECT_TRUE(IsWindow(rangeDialog)) << "the dialog stays open";
+                if (i < 2)
+                {
+                    FillRange(rangeDialog, "B", tries[i + 1][0], tries[i + 1][1]);
+                    PressButton(rangeDialog, IDOK);
+                }
+                else
+                {
+                    PressButton(rangeDialog, IDCANCEL);
+                }
+            });
     }
     Command(IDM_NEW_RANGE);
     EXPECT_EQ(project.ranges[2].inUse, 0) << "nothing stored";
@@ -182,17 +189,19 @@ TEST_F(RangeCommands, LowMustBeBelowHigh)
 TEST_F(RangeCommands, BoundLabelsTurnRedOutsideTheMainRange)
 {
     COLORREF low150 = 0, low50 = 0, high500 = 0, nameTyped = 0;
-    ExpectModal([&](HWND dialog) {
-        SetDlgItemTextA(dialog, IDC_RANGE_LOW, "150");
-        low150 = StaticTextColour(dialog, IDC_LOW_LABEL);
-        SetDlgItemTextA(dialog, IDC_RANGE_LOW, "50");
-        low50 = StaticTextColour(dialog, IDC_LOW_LABEL);
-        SetDlgItemTextA(dialog, IDC_RANGE_HIGH, "500");
-        high500 = StaticTextColour(dialog, IDC_HIGH_LABEL);
-        SetDlgItemTextA(dialog, IDC_RANGE_NAME, "1e9");
-        nameTyped = StaticTextColour(dialog, IDC_LOW_LABEL);
-        PressButton(dialog, IDCANCEL);
-    });
+    ExpectModal(
+        [&](HWND dialog)
+        {
+            SetDlgItemTextA(dialog, IDC_RANGE_LOW, "150");
+            low150 = StaticTextColour(dialog, IDC_LOW_LABEL);
+            SetDlgItemTextA(dialog, IDC_RANGE_LOW, "50");
+            low50 = StaticTextColour(dialog, IDC_LOW_LABEL);
+            SetDlgItemTextA(dialog, IDC_RANGE_HIGH, "500");
+            high500 = StaticTextColour(dialog, IDC_HIGH_LABEL);
+            SetDlgItemTextA(dialog, IDC_RANGE_NAME, "1e9");
+            nameTyped = StaticTextColour(dialog, IDC_LOW_LABEL);
+            PressButton(dialog, IDCANCEL);
+        });
     Command(IDM_NEW_RANGE);
     EXPECT_EQ(low150, RED);
     EXPECT_EQ(low50, RGB(0, 0, 0));
@@ -204,17 +213,19 @@ TEST_F(RangeCommands, TheMainRangeModeNeverColoursTheLabels)
 {
     RangeDialogSeen seen;
     COLORREF low = 0;
-    ExpectModal([&](HWND dialog) {
-        seen.name = ItemText(dialog, IDC_RANGE_NAME);
-        seen.nameEnabled = IsWindowEnabled(GetDlgItem(dialog, IDC_RANGE_NAME)) != FALSE;
-        seen.help = ItemText(dialog, IDC_RANGE_HELP);
-        seen.low = ItemText(dialog, IDC_RANGE_LOW);
-        seen.high = ItemText(dialog, IDC_RANGE_HIGH);
-        SetDlgItemTextA(dialog, IDC_RANGE_LOW, "-1e9");
-        low = StaticTextColour(dialog, IDC_LOW_LABEL);
-        FillRange(dialog, nullptr, "10", "20");
-        PressButton(dialog, IDOK);
-    });
+    ExpectModal(
+        [&](HWND dialog)
+        {
+            seen.name = ItemText(dialog, IDC_RANGE_NAME);
+            seen.nameEnabled = IsWindowEnabled(GetDlgItem(dialog, IDC_RANGE_NAME)) != FALSE;
+            seen.help = ItemText(dialog, IDC_RANGE_HELP);
+            seen.low = ItemText(dialog, IDC_RANGE_LOW);
+            seen.high = ItemText(dialog, IDC_RANGE_HIGH);
+            SetDlgItemTextA(dialog, IDC_RANGE_LOW, "-1e9");
+            low = StaticTextColour(dialog, IDC_LOW_LABEL);
+            FillRange(dialog, nullptr, "10", "20");
+            PressButton(dialog, IDOK);
+        });
     Command(IDM_NEW_MAIN);
 
     EXPECT_EQ(seen.name, "Main Range");
@@ -320,7 +331,8 @@ TEST_F(RangeCommands, EscAndExitAskAboutUnsavedChanges)
     project.modified = true;
     ExpectModal(AnswerMessageBox("Save Data", IDCANCEL));
     Focus(IDC_LOCAL_VALUE);
-    PostMessageA(Item(IDC_LOCAL_VALUE), WM_KEYDOWN, VK_ESCAPE, 0); // the real key, through the dialog manager
+    PostMessageA(Item(IDC_LOCAL_VALUE), WM_KEYDOWN, VK_ESCAPE,
+                 0); // the real key, through the dialog manager
     Pump();
     EXPECT_TRUE(IsWindow(window));
 
