@@ -8,11 +8,53 @@
 #include <cstdlib>
 #include <cstring>
 
+#if (defined(__GNUC__) || defined(__clang__)) && defined(__SSE__) &&                               \
+    (defined(__i386__) || defined(__x86_64__))
+#include <xmmintrin.h>
+
+// The control words of the x87 unit and of SSE, without SSE's sticky
+// exception flags: rounding, precision, exception masks, flush-to-zero.
+static unsigned short X87Control()
+{
+    unsigned short word;
+    __asm__ volatile("fnstcw %0" : "=m"(word));
+    return word;
+}
+
+static unsigned SseControl()
+{
+    return _mm_getcsr() & ~0x3Fu;
+}
+
+// Puts back the platform's default floating-point settings: round to nearest,
+// every exception masked. Loading the whole environment costs more than
+// formatting a number, and almost always nothing has changed it, so the
+// control words are compared with what the last reset left and the reset is
+// done only when they differ.
+static void ResetFloatingPoint()
+{
+    static bool known;
+    static unsigned short defaultX87;
+    static unsigned defaultSse;
+    if (known && X87Control() == defaultX87 && SseControl() == defaultSse)
+        return;
+    std::fesetenv(FE_DFL_ENV);
+    defaultX87 = X87Control();
+    defaultSse = SseControl();
+    known = true;
+}
+#else
+static void ResetFloatingPoint()
+{
+    std::fesetenv(FE_DFL_ENV);
+}
+#endif
+
 double RoundValue(double x)
 {
     // Whatever a caller or a driver left in the floating-point settings, round
     // to nearest with every exception masked.
-    std::fesetenv(FE_DFL_ENV);
+    ResetFloatingPoint();
 
     double whole;
     const double fraction = std::modf(x, &whole);
