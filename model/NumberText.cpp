@@ -12,6 +12,10 @@
     (defined(__i386__) || defined(__x86_64__))
 #include <xmmintrin.h>
 
+// Every SSE exception masked, round to nearest, no flushing to zero: the
+// default of every x86 platform.
+constexpr unsigned SSE_DEFAULT = 0x1F80;
+
 // The control words of the x87 unit and of SSE, without SSE's sticky
 // exception flags: rounding, precision, exception masks, flush-to-zero.
 static unsigned short X87Control()
@@ -29,18 +33,20 @@ static unsigned SseControl()
 // Puts back the platform's default floating-point settings: round to nearest,
 // every exception masked. Loading the whole environment costs more than
 // formatting a number, and almost always nothing has changed it, so the
-// control words are compared with what the last reset left and the reset is
-// done only when they differ.
+// control words are compared with the defaults and the reset is done only
+// when they differ. The x87 default differs between platforms and is taken
+// from the first reset.
 static void ResetFloatingPoint()
 {
     static bool known;
     static unsigned short defaultX87;
-    static unsigned defaultSse;
-    if (known && X87Control() == defaultX87 && SseControl() == defaultSse)
+    if (known && X87Control() == defaultX87 && SseControl() == SSE_DEFAULT)
         return;
     std::fesetenv(FE_DFL_ENV);
+    // Some runtimes' default environment resets the x87 unit only (MinGW's
+    // under Wine leaves SSE rounding down), yet doubles are computed in SSE.
+    _mm_setcsr(SSE_DEFAULT);
     defaultX87 = X87Control();
-    defaultSse = SseControl();
     known = true;
 }
 #else

@@ -94,13 +94,13 @@ TEST(RoundValue, ResetsALeftoverRoundingMode)
     const double r = RoundValue(0.125);
     const int mode = std::fegetround();
     std::fesetround(FE_TONEAREST);
-    EXPECT_DOUBLE_EQ(r, 0.13);
+    EXPECT_EQ(r, 0.13); // rounding down would give the double just below
     EXPECT_EQ(mode, FE_TONEAREST);
 }
 
-// The settings are reloaded only when they differ from what the last reset
-// left, so these change them between two calls. Rounding 13 / 100 down gives
-// the double just below 0.13: the results are compared exactly.
+// The settings are reloaded only when they differ from the defaults, so
+// these change them between two calls. Rounding 13 / 100 down gives the
+// double just below 0.13: the results are compared exactly.
 TEST(RoundValue, ResetsSettingsChangedSinceTheLastCall)
 {
     RoundValue(1);
