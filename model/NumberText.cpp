@@ -8,11 +8,59 @@
 #include <cstdlib>
 #include <cstring>
 
+#if (defined(__GNUC__) || defined(__clang__)) && defined(__SSE__) &&                               \
+    (defined(__i386__) || defined(__x86_64__))
+#include <xmmintrin.h>
+
+// Every SSE exception masked, round to nearest, no flushing to zero: the
+// default of every x86 platform.
+constexpr unsigned SSE_DEFAULT = 0x1F80;
+
+// The control words of the x87 unit and of SSE, without SSE's sticky
+// exception flags: rounding, precision, exception masks, flush-to-zero.
+static unsigned short X87Control()
+{
+    unsigned short word;
+    __asm__ volatile("fnstcw %0" : "=m"(word));
+    return word;
+}
+
+static unsigned SseControl()
+{
+    return _mm_getcsr() & ~0x3Fu;
+}
+
+// Puts back the platform's default floating-point settings: round to nearest,
+// every exception masked. Loading the whole environment costs more than
+// formatting a number, and almost always nothing has changed it, so the
+// control words are compared with the defaults and the reset is done only
+// when they differ. The x87 default differs between platforms and is taken
+// from the first reset.
+static void ResetFloatingPoint()
+{
+    static bool known;
+    static unsigned short defaultX87;
+    if (known && X87Control() == defaultX87 && SseControl() == SSE_DEFAULT)
+        return;
+    std::fesetenv(FE_DFL_ENV);
+    // Some runtimes' default environment resets the x87 unit only (MinGW's
+    // under Wine leaves SSE rounding down), yet doubles are computed in SSE.
+    _mm_setcsr(SSE_DEFAULT);
+    defaultX87 = X87Control();
+    known = true;
+}
+#else
+static void ResetFloatingPoint()
+{
+    std::fesetenv(FE_DFL_ENV);
+}
+#endif
+
 double RoundValue(double x)
 {
     // Whatever a caller or a driver left in the floating-point settings, round
     // to nearest with every exception masked.
-    std::fesetenv(FE_DFL_ENV);
+    ResetFloatingPoint();
 
     double whole;
     const double fraction = std::modf(x, &whole);

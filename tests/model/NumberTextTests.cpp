@@ -9,6 +9,11 @@
 #include <limits>
 #include <string>
 
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#define HAVE_SSE2 1
+#include <xmmintrin.h>
+#endif
+
 namespace
 {
 
@@ -89,9 +94,49 @@ TEST(RoundValue, ResetsALeftoverRoundingMode)
     const double r = RoundValue(0.125);
     const int mode = std::fegetround();
     std::fesetround(FE_TONEAREST);
-    EXPECT_DOUBLE_EQ(r, 0.13);
+    EXPECT_EQ(r, 0.13); // rounding down would give the double just below
     EXPECT_EQ(mode, FE_TONEAREST);
 }
+
+// The settings are reloaded only when they differ from the defaults, so
+// these change them between two calls. Rounding 13 / 100 down gives the
+// double just below 0.13: the results are compared exactly.
+TEST(RoundValue, ResetsSettingsChangedSinceTheLastCall)
+{
+    RoundValue(1);
+    std::fesetround(FE_UPWARD);
+    RoundValue(1);
+    std::fesetround(FE_DOWNWARD);
+    const double r = RoundValue(0.125);
+    const int mode = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    EXPECT_EQ(r, 0.13);
+    EXPECT_EQ(mode, FE_TONEAREST);
+}
+
+#ifdef HAVE_SSE2
+// A library built for SSE may change its control word and leave the x87 one.
+TEST(RoundValue, ResetsTheSseControlWordAlone)
+{
+    RoundValue(1);
+    const unsigned saved = _mm_getcsr() & ~_MM_EXCEPT_MASK;
+
+    _mm_setcsr((saved & ~_MM_ROUND_MASK) | _MM_ROUND_DOWN);
+    const double r = RoundValue(0.125);
+    const unsigned rounding = _mm_getcsr() & _MM_ROUND_MASK;
+    _mm_setcsr(saved);
+    EXPECT_EQ(r, 0.13);
+    EXPECT_EQ(rounding, unsigned(_MM_ROUND_NEAREST));
+
+    // Unmasked, the invalid-operation exception would trap on the NaN's compare.
+    _mm_setcsr(saved & ~_MM_MASK_INVALID);
+    const double nan = RoundValue(std::numeric_limits<double>::quiet_NaN());
+    const unsigned masks = _mm_getcsr() & _MM_MASK_MASK;
+    _mm_setcsr(saved);
+    EXPECT_TRUE(std::isnan(nan));
+    EXPECT_EQ(masks, unsigned(_MM_MASK_MASK));
+}
+#endif
 
 TEST(ParseValue, TakesTheDecimalPrefix)
 {
