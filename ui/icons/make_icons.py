@@ -10,10 +10,11 @@ edit.ico    a pencil, and delete.ico, a red cross: the row buttons' pictures,
             drawn pixel by pixel at 11 x 12 (the size the program loads) and
             at 16 x 16.
 
-Every image is 32-bit with alpha. The program's icon, built into values.exe,
-holds its images PNG-compressed (Windows Vista and later read them), a
-seventh of their size as bitmaps; the row icons are bitmaps with an AND mask,
-loaded from their files.
+Every image is 32-bit with alpha and carries an AND mask for older systems,
+except the 48-pixel image of values.ico: it is PNG-compressed (Windows Vista
+and later read that), a ninth of its size as a bitmap, which keeps
+values.exe small. The 32 and 16-pixel images, the ones values loads at
+every start, stay bitmaps, which need no PNG decoder to be loaded.
 Only the Python standard library is used; the .ico files are committed, so
 the build never needs Python. --preview also writes enlarged PNG sheets.
 """
@@ -289,8 +290,13 @@ def ico_image(width, height, pixels):
     return header + bytes(xor) + bytes(mask)
 
 
-def ico_file(images, compressed=False):
-    data = [png_file(*image) if compressed else ico_image(*image) for image in images]
+def ico_file(images, compress_above=None):
+    """Images wider than compress_above pixels are stored PNG-compressed."""
+    data = [
+        png_file(*image) if compress_above is not None and image[0] > compress_above
+        else ico_image(*image)
+        for image in images
+    ]
     out = bytearray(struct.pack("<HHH", 0, 1, len(images)))
     offset = 6 + 16 * len(images)
     for (width, height, _), blob in zip(images, data):
@@ -355,7 +361,7 @@ def main():
         sys.exit(__doc__)
     for name, images in icons.items():
         with open(os.path.join(HERE, name), "wb") as f:
-            f.write(ico_file(images, compressed=name == "values.ico"))
+            f.write(ico_file(images, compress_above=32 if name == "values.ico" else None))
         if preview:
             with open(os.path.join(preview, name.replace(".ico", ".png")), "wb") as f:
                 f.write(preview_sheet(images))
