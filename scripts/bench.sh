@@ -5,6 +5,7 @@
 # which sections run. A section that cannot measure says why and fails the
 # run; a missed target is reported, not failed (these are measurements, not
 # tests).
+#   scripts/bench.sh [SECTION...]     all sections, or only those named
 set -e
 cd "$(dirname "$0")/.."
 REPORTS=build/bench/reports
@@ -60,7 +61,132 @@ NumberText()
     fi
 }
 
-SECTIONS="NumberText"
+# Configures and builds targets of a Windows tree the way scripts/test.sh
+# does (the Wine test setting of the i686 tree is kept), quietly unless the
+# build fails.
+#   BuildWindows PRESET TARGET...
+BuildWindows()
+{
+    preset=$1
+    shift
+    option=""
+    if [ "$preset" = windows ]; then
+        if [ "$WINE_ARCH" = win32 ]; then run32=ON; else run32=OFF; fi
+        option=-DVALUES_RUN_WINE_TESTS=$run32
+    fi
+    log=$REPORTS/build-$preset.log
+    mkdir -p "$REPORTS"
+    # shellcheck disable=SC2086
+    if ! { cmake --preset "$preset" $option && cmake --build --preset "$preset" --target "$@"; } \
+        >"$log" 2>&1; then
+        cat "$log"
+        return 1
+    fi
+}
+
+# Runs a Windows program under Wine on a virtual display, its output kept.
+#   RunUnderWine REPORT PROGRAM [ARGUMENTS...]
+RunUnderWine()
+{
+    report=$1
+    shift
+    scripts/with-wine.sh "$WINE_ARCH" "$WINE_PREFIX_DIR" \
+        scripts/wine-run "$WINE_ARCH" "$WINE_PREFIX_DIR" "$@" >"$report" 2>&1
+    status=$?
+    cat "$report"
+    return $status
+}
+
+# Whether a <= b, for decimal numbers.
+AtMost()
+{
+    awk -v a="$1" -v b="$2" 'BEGIN { exit !(a <= b) }'
+}
+
+Target()
+{
+    if AtMost "$2" "$3"; then
+        echo "target $1: met"
+    else
+        echo "target $1: MISSED"
+    fi
+}
+
+# Sizes of the three delivered files, stripped, from the Release (MinSizeRel)
+# builds: the i686 tree is the product and is held to the targets; the
+# x86-64 tree is shown for reference. Then the DLLs each imports.
+Sizes()
+{
+    echo "== sizes (stripped, MinSizeRel) and imported DLLs"
+    for preset in windows windows-x64; do
+        BuildWindows "$preset" values Vantrel Uninstall || return 1
+    done
+    scratch=$(mktemp -d)
+    for preset in windows windows-x64; do
+        if [ $preset = windows ]; then triple=i686-w64-mingw32; else triple=x86_64-w64-mingw32; fi
+        echo "-- build/$preset ($triple)"
+        for file in values.exe Vantrel.dll Uninstall.exe; do
+            built=build/$preset/bin/$file
+            cp "$built" "$scratch/$file"
+            $triple-strip "$scratch/$file" || { rm -rf "$scratch"; return 1; }
+            size=$(wc -c <"$scratch/$file")
+            note=""
+            [ "$size" -eq "$(wc -c <"$built")" ] || note=" (as built, unstripped: $(wc -c <"$built"))"
+            if [ $file = values.exe ]; then limit=98304; else limit=32768; fi
+            echo "$file: $size bytes, $(awk -v s="$size" 'BEGIN { printf "%.1f", s / 1024 }') KiB$note"
+            extra=""
+            [ $file = values.exe ] && extra=Vantrel.dll
+            # shellcheck disable=SC2086
+            if imports=$(scripts/check-imports.sh $triple-objdump "$built" $extra 2>&1); then
+                echo "  imports: $(printf '%s\n' "$imports" | sed 's/^imports //' | tr '\n' ' ')"
+                imported=yes
+            else
+                printf '%s\n' "$imports" | sed 's/^/  /'
+                imported=no
+            fi
+            if [ $preset = windows ]; then
+                Target "$file <= $((limit / 1024)) KiB" "$size" "$limit"
+                if [ $imported = yes ]; then
+                    echo "target $file imports only Windows system DLLs${extra:+ and $extra}: met"
+                else
+                    echo "target $file imports only Windows system DLLs${extra:+ and $extra}: MISSED"
+                fi
+            fi
+        done
+    done
+    rm -rf "$scratch"
+}
+
+# The start-up of values under Wine against a minimal dialog program (and
+# against values' own window with nothing done in it), from a harness that
+# starts them in turn. Target: within 1.2x of the minimal program.
+StartUp()
+{
+    echo "== start-up under Wine ($WINE_TREE)"
+    BuildWindows "$WINE_PRESET" startup_bench || return 1
+    RunUnderWine "$REPORTS/startup.txt" "$WINE_TREE/bin/startup_bench.exe" 20 || return 1
+    ratio=$(sed -n 's/^start-up ratio: //p' "$REPORTS/startup.txt")
+    [ -n "$ratio" ] || { echo "no start-up ratio in $REPORTS/startup.txt" >&2; return 1; }
+    Target "start-up within 1.2x of the minimal dialog program" "$ratio" 1.2
+}
+
+# One keystroke in the main window with five ranges in use against one bare
+# SetDlgItemTextA of a box, in one process under Wine. The program fails when
+# a keystroke writes a box more than once, writes the box being typed in, or
+# writes anything else; that fails the section.
+Keystroke()
+{
+    echo "== one keystroke under Wine ($WINE_TREE)"
+    BuildWindows "$WINE_PRESET" keystroke_bench || return 1
+    RunUnderWine "$REPORTS/keystroke.txt" "$WINE_TREE/bin/keystroke_bench.exe" || return 1
+    grep -q '^keystroke ratio: ' "$REPORTS/keystroke.txt" ||
+        { echo "no keystroke ratio in $REPORTS/keystroke.txt" >&2; return 1; }
+}
+
+. scripts/wine-arch.sh
+SECTIONS="NumberText Sizes StartUp Keystroke"
+# scripts/bench.sh SECTION... measures only the sections named.
+[ $# -eq 0 ] || SECTIONS="$*"
 
 status=0
 for section in $SECTIONS; do
