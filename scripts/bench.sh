@@ -138,7 +138,7 @@ Sizes()
             [ $file = values.exe ] && extra=Vantrel.dll
             # shellcheck disable=SC2086
             if imports=$(scripts/check-imports.sh $triple-objdump "$built" $extra 2>&1); then
-                echo "  imports: $(printf '%s\n' "$imports" | sed 's/^imports //' | tr '\n' ' ')"
+                echo "  imports: $(printf '%s\n' "$imports" | sed 's/^imports //' | tr '\n' ' ' | sed 's/ $//')"
                 imported=yes
             else
                 printf '%s\n' "$imports" | sed 's/^/  /'
