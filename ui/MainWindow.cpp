@@ -166,6 +166,19 @@ static void ValueBoxChanged(int id, HWND box)
     RedrawRangeLabels();
 }
 
+// A box the user leaves shows its value in the display form, as every other
+// box does: a typed 1.234 then reads 1.23, and a number the ranges could not
+// take (any slot value while the main range is 0 to 0) shows what it became.
+// The focus has already moved on, so this write is not read back as typing.
+static void ValueBoxLeft(int id)
+{
+    if (id == IDC_LOCAL_VALUE)
+        ShowNumber(id, project.localValue);
+    else if (id >= IDC_SLOT_VALUE && id < IDC_SLOT_VALUE + RANGE_SLOTS &&
+             project.ranges[id - IDC_SLOT_VALUE].inUse)
+        ShowNumber(id, project.ranges[id - IDC_SLOT_VALUE].value);
+}
+
 static HICON LoadRowIcon(const char* file)
 {
     return static_cast<HICON>(LoadImageA(nullptr, file, IMAGE_ICON, 11, 12, LR_LOADFROMFILE));
@@ -224,6 +237,8 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
         if (HIWORD(wParam) == EN_CHANGE)
             ValueBoxChanged(LOWORD(wParam), reinterpret_cast<HWND>(lParam));
+        else if (HIWORD(wParam) == EN_KILLFOCUS)
+            ValueBoxLeft(LOWORD(wParam));
         else if (HIWORD(wParam) == BN_CLICKED)
             RunMainCommand(window, LOWORD(wParam));
         return FALSE;

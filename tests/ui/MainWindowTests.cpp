@@ -1,12 +1,14 @@
 // The main window: what it shows, its colours, and typing into its boxes.
 #include "MainWindowFixture.h"
 
+#include "NumberText.h"
 #include "ProjectState.h"
 #include "Values.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 namespace
@@ -122,6 +124,33 @@ TEST_F(Typing, ACompressedValueMovesTheLocalValueAndTheOtherSlots)
     Type(IDC_SLOT_VALUE + 2, "1e3");
     EXPECT_EQ(Text(IDC_SLOT_VALUE + 2), "1e3");
     EXPECT_EQ(Text(IDC_LOCAL_VALUE), "100");
+}
+
+TEST_F(Typing, ABoxLeftBehindShowsItsValueInTheDisplayForm)
+{
+    Focus(IDC_LOCAL_VALUE);
+    Type(IDC_LOCAL_VALUE, "1.234");
+    Focus(IDC_SLOT_VALUE + 2);
+    EXPECT_EQ(Text(IDC_LOCAL_VALUE), "1.23");
+    EXPECT_EQ(project.localValue, 1.234) << "the rewritten text is not read back";
+    Type(IDC_SLOT_VALUE + 2, "250.");
+    Focus(IDC_LOCAL_VALUE);
+    EXPECT_EQ(Text(IDC_SLOT_VALUE + 2), "250");
+    EXPECT_EQ(Text(IDC_LOCAL_VALUE), "25");
+}
+
+TEST_F(MainWindowTest, ATypedValueTheRangesCannotTakeIsNotLeftShowing)
+{
+    // With no main range yet, a typed compressed value becomes NaN; once the
+    // user leaves the box, it must not go on showing the number typed.
+    PutRange(0, "A", 10, 20);
+    Open();
+    Focus(IDC_SLOT_VALUE);
+    Type(IDC_SLOT_VALUE, "706");
+    Focus(IDC_LOCAL_VALUE);
+    ASSERT_TRUE(std::isnan(project.ranges[0].value));
+    char nan[TEXT_SIZE];
+    EXPECT_EQ(Text(IDC_SLOT_VALUE), FormatValue(nan, project.ranges[0].value));
 }
 
 TEST_F(Typing, ChangesToBoxesWithoutTheFocusAreIgnored)
