@@ -36,11 +36,22 @@ int SaveWindowSettings(HWND window)
     return WriteWholeFile(WINDOW_SETTINGS_FILE_NAME, image, sizeof image);
 }
 
+// No screen reaches this far; a saved corner beyond it is taken as this far,
+// so that adding the window's size to it cannot overflow.
+constexpr LONG FAR_OFF = 1 << 24;
+
+static LONG WithinReach(LONG v)
+{
+    return v < -FAR_OFF ? -FAR_OFF : v > FAR_OFF ? FAR_OFF : v;
+}
+
 // A spot on no monitor (one that has since gone) is brought onto the nearest
 // monitor's work area, so the window can always be reached; a spot on a
 // monitor is kept as it is.
 static POINT ReachableCorner(HWND window, LONG left, LONG top)
 {
+    left = WithinReach(left);
+    top = WithinReach(top);
     RECT rect;
     GetWindowRect(window, &rect);
     const LONG width = rect.right - rect.left;

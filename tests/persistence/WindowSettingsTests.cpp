@@ -4,6 +4,8 @@
 #include "WindowSettings.h"
 #include "resource.h"
 
+#include <climits>
+
 namespace
 {
 
@@ -121,6 +123,31 @@ TEST_F(WindowSettingsFile, ASpotOnNoMonitorIsBroughtBackOntoOne)
     ASSERT_EQ(LoadWindowSettings(window), 1);
     EXPECT_EQ(Corner().x, -100);
     EXPECT_EQ(Corner().y, 10);
+}
+
+TEST_F(WindowSettingsFile, TheFarthestCornersAreBroughtBackToo)
+{
+    // The largest corners leave no room to add the window's size.
+    const RECT screen = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                         GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                         GetSystemMetrics(SM_YVIRTUALSCREEN) +
+                             GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    const LONG farthest[][2] = {{LONG_MAX, LONG_MAX},
+                                {LONG_MAX, 100},
+                                {100, LONG_MAX},
+                                {LONG_MIN, LONG_MIN},
+                                {LONG_MAX, LONG_MIN}};
+    for (const auto& spot : farthest)
+    {
+        WriteSettings(spot[0], spot[1], 0);
+        ASSERT_EQ(LoadWindowSettings(window), 1);
+        RECT rect;
+        GetWindowRect(window, &rect);
+        RECT seen;
+        EXPECT_TRUE(IntersectRect(&seen, &rect, &screen)) << spot[0] << "," << spot[1];
+        EXPECT_TRUE(EqualRect(&seen, &rect))
+            << "wholly on the screen: " << rect.left << "," << rect.top;
+    }
 }
 
 TEST_F(WindowSettingsFile, SavingRecordsWhereTheWindowIs)
