@@ -1,8 +1,8 @@
 // The real values.exe, started as a process of its own in a fresh folder and
 // driven from outside through its window, the way a user would use it.
+#include "ProgramFixture.h"
 #include "ProjectState.h"
 #include "StateCodec.h"
-#include "TestFolder.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
@@ -12,132 +12,14 @@
 namespace
 {
 
-std::string ProgramFolder()
+// The state the program wrote at its close.
+ProjectState SavedState(const std::string& path)
 {
-    char exe[MAX_PATH];
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::strrchr(exe, '\\')[1] = '\0';
-    return exe;
+    ProjectState state = {};
+    const std::vector<unsigned char> image = ReadBytes(path);
+    EXPECT_EQ(DecodeState(image.data(), image.size(), true, state), 1);
+    return state;
 }
-
-struct FindArgs
-{
-    DWORD process;
-    const char* caption;
-    HWND owner;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam)
-{
-    FindArgs* args = reinterpret_cast<FindArgs*>(lParam);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char caption[256] = {};
-    GetWindowTextA(window, caption, sizeof caption);
-    if (process == args->process && IsWindowVisible(window) &&
-        !std::strcmp(caption, args->caption) && GetWindow(window, GW_OWNER) == args->owner)
-    {
-        args->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// A visible top-level window of the process with this caption and owner,
-// waited for up to the timeout.
-HWND WaitForWindow(DWORD process, const char* caption, HWND owner = nullptr, DWORD timeout = 20000)
-{
-    const DWORD start = GetTickCount();
-    do
-    {
-        FindArgs args = {process, caption, owner, nullptr};
-        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&args));
-        if (args.found)
-            return args.found;
-        Sleep(50);
-    } while (GetTickCount() - start < timeout);
-    return nullptr;
-}
-
-std::string ItemText(HWND window, int id)
-{
-    char text[512] = {};
-    // Another process's controls answer WM_GETTEXT across the boundary.
-    SendDlgItemMessageA(window, id, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
-void SetItemText(HWND window, int id, const char* text)
-{
-    SendDlgItemMessageA(window, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-}
-
-void Press(HWND window, int id)
-{
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
-}
-
-class Program : public InTestFolder
-{
-  protected:
-    void SetUp() override
-    {
-        InTestFolder::SetUp();
-        for (const char* icon : {"edit.ico", "delete.ico"})
-            CopyFileA((ProgramFolder() + icon).c_str(), Path(icon).c_str(), FALSE);
-    }
-
-    void TearDown() override
-    {
-        if (process.hProcess)
-        {
-            if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
-                TerminateProcess(process.hProcess, 99);
-            CloseHandle(process.hProcess);
-            CloseHandle(process.hThread);
-        }
-        InTestFolder::TearDown();
-    }
-
-    // Starts the program with the test folder as its working directory and
-    // waits for its main window.
-    HWND Start(const std::string& program = ProgramFolder() + "values.exe")
-    {
-        if (process.hProcess)
-        {
-            CloseHandle(process.hProcess);
-            CloseHandle(process.hThread);
-        }
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        char commandLine[] = "values.exe";
-        process = {};
-        if (!CreateProcessA(program.c_str(), commandLine, nullptr, nullptr, FALSE, 0, nullptr,
-                            folder.c_str(), &startup, &process))
-            return nullptr;
-        return WaitForWindow(process.dwProcessId, "Values");
-    }
-
-    DWORD WaitForExit()
-    {
-        if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0)
-            return 0xDEADBEEF;
-        DWORD code = 0;
-        GetExitCodeProcess(process.hProcess, &code);
-        return code;
-    }
-
-    ProjectState SavedState()
-    {
-        ProjectState state = {};
-        const std::vector<unsigned char> image = ReadBytes(Path("Values.dat"));
-        EXPECT_EQ(DecodeState(image.data(), image.size(), true, state), 1);
-        return state;
-    }
-
-    PROCESS_INFORMATION process = {};
-};
 
 TEST_F(Program, FirstRunInAnEmptyFolder)
 {
@@ -172,7 +54,7 @@ TEST_F(Program, StartsWhereItStopped)
     SetWindowPos(window, nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     PostMessageA(window, WM_CLOSE, 0, 0);
     ASSERT_EQ(WaitForExit(), 0u);
-    EXPECT_EQ(SavedState().localValue, 42);
+    EXPECT_EQ(SavedState(Path("Values.dat")).localValue, 42);
     const std::vector<unsigned char> expected = {44, 1, 0, 0, 200, 0, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(ReadBytes(Path("Values.ini")), expected);
 
@@ -217,7 +99,7 @@ TEST_F(Program, ClosingWithUnsavedChangesAsksFirst)
     ASSERT_TRUE(question);
     Press(question, IDNO);
     ASSERT_EQ(WaitForExit(), 0u);
-    EXPECT_EQ(SavedState().mainLow, 1);
+    EXPECT_EQ(SavedState(Path("Values.dat")).mainLow, 1);
 
     window = Start();
     ASSERT_TRUE(window);

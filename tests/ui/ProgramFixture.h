@@ -1,0 +1,35 @@
+// The real values.exe, started as a process of its own in a fresh folder and
+// driven from outside through its window.
+#pragma once
+
+#include "TestFolder.h"
+
+#include <string>
+
+// The folder of the running test program, where the build puts values.exe.
+std::string ProgramFolder();
+
+// A visible top-level window of the process with this caption and owner,
+// waited for up to the timeout.
+HWND WaitForWindow(DWORD process, const char* caption, HWND owner = nullptr, DWORD timeout = 20000);
+
+// Another process's controls answer WM_GETTEXT and WM_SETTEXT across the
+// boundary.
+std::string ItemText(HWND window, int id);
+void SetItemText(HWND window, int id, const char* text);
+void Press(HWND window, int id);
+
+class Program : public InTestFolder
+{
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts the program with the test folder as its working directory and
+    // waits for its main window.
+    HWND Start(const std::string& program = ProgramFolder() + "values.exe");
+    // The exit code, or 0xDEADBEEF when the program has not ended in time.
+    DWORD WaitForExit();
+
+    PROCESS_INFORMATION process = {};
+};
