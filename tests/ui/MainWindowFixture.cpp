@@ -49,6 +49,17 @@ void MainWindowTest::Open()
     Pump();
 }
 
+void MainWindowTest::CloseForRestart()
+{
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_FALSE(IsWindow(window));
+    Pump();
+    MSG quit;
+    PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    DeleteObject(buttonFaceBrush);
+    buttonFaceBrush = nullptr;
+}
+
 void MainWindowTest::Pump()
 {
     MSG message;

@@ -16,6 +16,10 @@ class MainWindowTest : public InTestFolder
     // Opens the window as the entry point does: whatever "Values.dat" and
     // "Values.ini" the test left in the folder are read.
     void Open();
+    // Closes the window as the title bar's button does, expecting no question,
+    // and ends the run as the entry point does after its loop, so that the
+    // test can Open() again: a restart in the same folder.
+    void CloseForRestart();
     // Handles the messages waiting in the queue (painting, posted commands).
     static void Pump();
 

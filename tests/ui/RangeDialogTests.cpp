@@ -311,13 +311,7 @@ TEST_F(RangeCommands, KeepOnTopSurvivesARestart)
 {
     CheckDlgButton(window, IDC_KEEP_ON_TOP, BST_CHECKED);
     Command(IDC_KEEP_ON_TOP);
-    SendMessageA(window, WM_CLOSE, 0, 0);
-    ASSERT_FALSE(IsWindow(window));
-    Pump();
-    MSG quit;
-    PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-    DeleteObject(buttonFaceBrush);
-    buttonFaceBrush = nullptr;
+    CloseForRestart();
 
     windowSettings.flags = 0;
     Open();

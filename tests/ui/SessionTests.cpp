@@ -17,7 +17,8 @@ namespace
 
 ModalStep EnterRange(const char* name, const char* low, const char* high)
 {
-    return [=](HWND dialog) {
+    return [=](HWND dialog)
+    {
         if (name)
             SetDlgItemTextA(dialog, IDC_RANGE_NAME, name);
         SetDlgItemTextA(dialog, IDC_RANGE_LOW, low);
@@ -79,13 +80,7 @@ TEST_F(Session, FromFirstStartToReopeningTheProject)
     EXPECT_EQ(Text(IDC_PROJECT_NAME), "session");
     EXPECT_FALSE(project.modified);
 
-    SendMessageA(window, WM_CLOSE, 0, 0); // saved: no question
-    ASSERT_FALSE(IsWindow(window));
-    Pump();
-    MSG quit;
-    PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-    DeleteObject(buttonFaceBrush);
-    buttonFaceBrush = nullptr;
+    CloseForRestart(); // saved: no question
 
     // The next start: everything is back from "Values.dat".
     std::memset(&project, 0, sizeof project);
