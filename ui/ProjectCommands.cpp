@@ -14,6 +14,52 @@ static_assert(sizeof(void*) != 4 || sizeof(OPENFILENAMEA) == 88, "full OPENFILEN
 
 static const char PROJECT_FILTER[] = "Project Files\0*.prj\0";
 
+// The file dialogs' library brings shell32, ole32 and more with it; loading
+// them at every start would cost more time than the rest of the start
+// together. So it is loaded, from the system folder, when a file dialog first
+// opens, and kept for the run. The same calls on every width and toolchain:
+// the declarations of <commdlg.h> give the pointers their calling convention.
+static decltype(&GetOpenFileNameA) getOpenFileName;
+static decltype(&GetSaveFileNameA) getSaveFileName;
+static decltype(&CommDlgExtendedError) commDlgExtendedError;
+
+template <typename Function>
+static bool FindFunction(HMODULE library, const char* name, Function* function)
+{
+    *function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+    return *function != nullptr;
+}
+
+// True when the file dialogs can be shown; otherwise the user is told, and
+// the caller changes nothing.
+static bool LoadFileDialogs()
+{
+    if (getOpenFileName && getSaveFileName && commDlgExtendedError)
+        return true;
+    char path[MAX_PATH + 16];
+    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
+    HMODULE library = nullptr;
+    if (length > 0 && length < MAX_PATH)
+    {
+        std::strcat(path, "\\comdlg32.dll");
+        library = LoadLibraryA(path);
+    }
+    if (library && FindFunction(library, "GetOpenFileNameA", &getOpenFileName) &&
+        FindFunction(library, "GetSaveFileNameA", &getSaveFileName) &&
+        FindFunction(library, "CommDlgExtendedError", &commDlgExtendedError))
+        return true;
+    getOpenFileName = nullptr;
+    getSaveFileName = nullptr;
+    commDlgExtendedError = nullptr;
+    if (library)
+        FreeLibrary(library);
+    MessageBoxA(mainWindow,
+                "The file dialogs cannot be shown: the system library comdlg32.dll could not be "
+                "loaded.\n\nNothing has been opened or saved; your values are as they were.",
+                "Values", MB_OK | MB_ICONERROR);
+    return false;
+}
+
 // The settings both file dialogs share: prefilled with the current project's
 // name, starting in its folder, never changing the working directory.
 static void PrepareFileDialog(OPENFILENAMEA* dialog, char* path, char* title)
@@ -75,14 +121,16 @@ bool ConfirmDiscard(HWND owner)
 // A project that cannot be read changes nothing, not even the project name.
 void OpenProject()
 {
+    if (!LoadFileDialogs())
+        return;
     OPENFILENAMEA dialog;
     char path[PATH_SIZE];
     char title[PATH_SIZE];
     PrepareFileDialog(&dialog, path, title);
     dialog.Flags |= OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
-    if (!GetOpenFileNameA(&dialog))
+    if (!getOpenFileName(&dialog))
     {
-        CommDlgExtendedError();
+        commDlgExtendedError();
         return;
     }
     if (!LoadState(path))
@@ -99,15 +147,17 @@ void OpenProject()
 // keeps the old project name.
 bool SaveProjectAs()
 {
+    if (!LoadFileDialogs())
+        return false;
     OPENFILENAMEA dialog;
     char path[PATH_SIZE];
     char title[PATH_SIZE];
     PrepareFileDialog(&dialog, path, title);
     dialog.Flags |= OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
     dialog.lpstrDefExt = "prj";
-    if (!GetSaveFileNameA(&dialog))
+    if (!getSaveFileName(&dialog))
     {
-        CommDlgExtendedError();
+        commDlgExtendedError();
         return false;
     }
     if (!SaveState(path))

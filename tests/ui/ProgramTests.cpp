@@ -108,6 +108,53 @@ TEST_F(Program, ClosingWithUnsavedChangesAsksFirst)
     EXPECT_EQ(WaitForExit(), 0u);
 }
 
+// The file dialogs' library is loaded when a file dialog first opens. Under
+// Wine a per-program override leaves it out, here for a copy of values.exe
+// under a name of its own, so that no other start is touched: the program
+// still starts, and each file command says it cannot show its dialog and
+// changes nothing.
+TEST_F(Program, WithoutTheFileDialogsLibraryFileCommandsSaySoAndChangeNothing)
+{
+    if (!GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version"))
+        GTEST_SKIP() << "needs Wine's DLL overrides";
+    const char* overrides = "Software\\Wine\\AppDefaults\\values-no-dialogs.exe\\DllOverrides";
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, overrides, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                              &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "comdlg32", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
+    RegCloseKey(key);
+    const std::string program = Path("values-no-dialogs.exe");
+    ASSERT_TRUE(CopyFileA((ProgramFolder() + "values.exe").c_str(), program.c_str(), FALSE));
+    ASSERT_TRUE(
+        CopyFileA((ProgramFolder() + "Vantrel.dll").c_str(), Path("Vantrel.dll").c_str(), FALSE));
+    // Wine reads the override when the library is loaded, so it stays until
+    // the end; left behind by a failed run, it touches only this name.
+    HWND window = Start(program);
+    ASSERT_TRUE(window);
+    SetItemText(window, IDC_LOCAL_VALUE, "42");
+
+    for (int command : {IDM_OPEN_PROJECT, IDM_SAVE_PROJECT})
+    {
+        Press(window, command);
+        HWND box = WaitForWindow(process.dwProcessId, "Values", window);
+        ASSERT_TRUE(box) << "no message for command " << command;
+        EXPECT_NE(ItemText(box, 0xFFFF).find("comdlg32.dll could not be loaded"),
+                  std::string::npos);
+        Press(box, IDOK);
+        for (int i = 0; i < 200 && IsWindow(box); i++)
+            Sleep(50);
+        EXPECT_EQ(ItemText(window, IDC_LOCAL_VALUE), "42");
+    }
+    RegDeleteKeyA(HKEY_CURRENT_USER, overrides);
+
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WaitForExit(), 0u);
+    EXPECT_EQ(SavedState(Path("Values.dat")).localValue, 42);
+    for (const std::string& name : ListFolder(folder))
+        EXPECT_EQ(name.find(".prj"), std::string::npos) << "a project was written: " << name;
+}
+
 TEST_F(Program, DoesNotStartWithoutItsNumberLibrary)
 {
     const std::string alone = Path("values.exe");
