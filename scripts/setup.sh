@@ -4,7 +4,7 @@
 # arguments (the benchmark, fuzzing and run targets add their own).
 set -e
 
-PACKAGES="cmake ninja-build g++ make file
+PACKAGES="cmake ninja-build g++ make file python3
 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
 wine wine64 wine32:i386 fonts-wine xvfb xauth
