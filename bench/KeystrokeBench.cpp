@@ -84,7 +84,7 @@ void Pump()
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
     {
-        if (!mainWindow || !IsDialogMessageA(mainWindow, &message))
+        if (!TranslateMainWindowMessage(&message))
         {
             TranslateMessage(&message);
             DispatchMessageA(&message);

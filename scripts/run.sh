@@ -2,16 +2,23 @@
 # Builds values and starts it under Wine in a run folder inside the build
 # tree, where "Values.dat" and "Values.ini" land. With no display, it runs on
 # a virtual one instead: it takes a screenshot, closes the program, and says
-# where both are.
+# where both are. VALUES_DPI=144 runs it at another display scale (here 150 %),
+# in a Wine prefix and a run folder of that scale's own.
 set -e
 cd "$(dirname "$0")/.."
 . scripts/wine-arch.sh
 root=$PWD
+dpi=${VALUES_DPI:-96}
+if [ "$dpi" != 96 ]; then
+    WINE_PREFIX_DIR=$root/$WINE_TREE/wineprefix-${dpi}dpi
+    "$root/scripts/wine-run" "$WINE_ARCH" "$WINE_PREFIX_DIR" --create-prefix "$dpi"
+fi
 
 cmake --preset "$WINE_PRESET" >/dev/null
 cmake --build --preset "$WINE_PRESET" --target values values_row_icons
 
 run="$root/$WINE_TREE/run"
+[ "$dpi" = 96 ] || run="$run-${dpi}dpi"
 mkdir -p "$run"
 cp "$WINE_TREE/bin/edit.ico" "$WINE_TREE/bin/delete.ico" "$run/"
 program="$root/$WINE_TREE/bin/values.exe"

@@ -20,6 +20,7 @@ HWND mainWindow;
 HICON editIcon;
 HICON deleteIcon;
 HBRUSH buttonFaceBrush;
+static HACCEL shortcuts;
 
 HBRUSH BackgroundBrush()
 {
@@ -179,9 +180,52 @@ static void ValueBoxLeft(int id)
         ShowNumber(id, project.ranges[id - IDC_SLOT_VALUE].value);
 }
 
-static HICON LoadRowIcon(const char* file)
+// The scale the window is drawn at, in dots per inch (96 is 100 %). Windows
+// before 10 have no per-window scale; there the screen's is the window's.
+static UINT WindowDpi(HWND window)
 {
-    return static_cast<HICON>(LoadImageA(nullptr, file, IMAGE_ICON, 11, 12, LR_LOADFROMFILE));
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    UINT dpi = getDpiForWindow ? getDpiForWindow(window) : 0;
+    if (dpi == 0)
+    {
+        HDC screen = GetDC(nullptr);
+        dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSY));
+        ReleaseDC(nullptr, screen);
+    }
+    return dpi ? dpi : static_cast<UINT>(BASE_DPI);
+}
+
+// The row pictures are 11 x 12 pixels at 96 dpi and scaled with the window
+// (17 x 18 at 144 dpi); the icon files hold images for the larger sizes.
+// The buttons get the new pair before the old one is destroyed.
+static void LoadRowIcons(UINT dpiX, UINT dpiY)
+{
+    const int width = MulDiv(ROW_ICON_WIDTH, static_cast<int>(dpiX), BASE_DPI);
+    const int height = MulDiv(ROW_ICON_HEIGHT, static_cast<int>(dpiY), BASE_DPI);
+    HICON oldEdit = editIcon;
+    HICON oldDelete = deleteIcon;
+    editIcon = static_cast<HICON>(
+        LoadImageA(nullptr, "edit.ico", IMAGE_ICON, width, height, LR_LOADFROMFILE));
+    deleteIcon = static_cast<HICON>(
+        LoadImageA(nullptr, "delete.ico", IMAGE_ICON, width, height, LR_LOADFROMFILE));
+    SetButtonIcons(editIcon, deleteIcon);
+    if (oldEdit)
+        DestroyIcon(oldEdit);
+    if (oldDelete)
+        DestroyIcon(oldDelete);
+}
+
+// Moved to a monitor of another scale: the window takes the rectangle the
+// system suggests, and the row pictures are loaded again at the new size.
+// The dialog manager then scales the font and the controls itself.
+static void ChangeScale(HWND window, UINT dpiX, UINT dpiY, const RECT* suggested)
+{
+    LoadRowIcons(dpiX, dpiY);
+    SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 static void InitMainWindow(HWND window)
@@ -198,28 +242,59 @@ static void InitMainWindow(HWND window)
     for (int k = 0; k < RANGE_SLOTS; k++)
         MakeNumberBox(GetDlgItem(window, IDC_SLOT_VALUE + k));
 
-    editIcon = LoadRowIcon("edit.ico");
-    deleteIcon = LoadRowIcon("delete.ico");
-    SetButtonIcons(editIcon, deleteIcon);
+    const UINT dpi = WindowDpi(window);
+    LoadRowIcons(dpi, dpi);
 
     LoadWindowSettings(window);
     LoadState(nullptr);
 }
 
-// The close: the question about unsaved changes, then the icons, the window
-// settings, the window itself and last the state file, which is written on
-// every close so the values survive even when no project was saved.
+// Writes the window settings and then the state file, while the window is
+// still there. When either cannot be written, the user is told which file
+// and where, and chooses: Retry writes both again, Cancel keeps values open
+// as it was, so that nothing is lost without a word. True once both are
+// written.
+static bool SaveOnClose(HWND window)
+{
+    for (;;)
+    {
+        const bool settingsSaved = SaveWindowSettings(window) != 0;
+        const bool stateSaved = SaveState(nullptr) != 0;
+        if (settingsSaved && stateSaved)
+            return true;
+
+        char folder[MAX_PATH];
+        const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
+        if (length == 0 || length >= sizeof folder)
+            CopyText(folder, sizeof folder, "the folder values was started in");
+        const char* files = !stateSaved && !settingsSaved
+                                ? "\"" STATE_FILE_NAME "\" and \"" WINDOW_SETTINGS_FILE_NAME "\""
+                            : !stateSaved ? "\"" STATE_FILE_NAME "\""
+                                          : "\"" WINDOW_SETTINGS_FILE_NAME "\"";
+        char text[MAX_PATH + 400];
+        std::snprintf(text, sizeof text,
+                      "values could not save %s in the folder\n%s\n\nThe file may be read-only "
+                      "or in use by another program, or the folder may be full or not writable. "
+                      "Without it, your last values are lost when values closes.\n\nChoose "
+                      "Retry to try again, or Cancel to keep values open.",
+                      files, folder);
+        if (MessageBoxA(window, text, "Values", MB_RETRYCANCEL | MB_ICONWARNING) != IDRETRY)
+            return false;
+    }
+}
+
+// The close: the question about unsaved changes; the window settings and the
+// state file, which is written on every close so the values survive even
+// when no project was saved; then the icons and the window itself.
 static void CloseMainWindow(HWND window)
 {
-    if (!ConfirmDiscard(window))
+    if (!ConfirmDiscard(window) || !SaveOnClose(window))
         return;
     DestroyIcon(editIcon);
     DestroyIcon(deleteIcon);
     editIcon = nullptr;
     deleteIcon = nullptr;
-    SaveWindowSettings(window);
     DestroyWindow(window);
-    SaveState(nullptr);
 }
 
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -235,7 +310,9 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
             ColourStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
 
     case WM_COMMAND:
-        if (HIWORD(wParam) == EN_CHANGE)
+        if (lParam == 0) // a menu choice or a shortcut key
+            RunMainCommand(window, LOWORD(wParam));
+        else if (HIWORD(wParam) == EN_CHANGE)
             ValueBoxChanged(LOWORD(wParam), reinterpret_cast<HWND>(lParam));
         else if (HIWORD(wParam) == EN_KILLFOCUS)
             ValueBoxLeft(LOWORD(wParam));
@@ -247,6 +324,10 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         CloseMainWindow(window);
         return TRUE;
 
+    case WM_DPICHANGED:
+        ChangeScale(window, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return FALSE; // the dialog manager scales the font and the controls
+
     case WM_DESTROY:
         mainWindow = nullptr;
         PostQuitMessage(0);
@@ -255,9 +336,23 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return FALSE;
 }
 
+// The shortcuts work wherever the focus is in the main window. While the
+// range dialog, a file dialog or a message box is open, its own loop runs
+// instead of this one, so they do nothing there.
+bool TranslateMainWindowMessage(MSG* message)
+{
+    if (!mainWindow)
+        return false;
+    if (shortcuts && TranslateAcceleratorA(mainWindow, shortcuts, message))
+        return true;
+    return IsDialogMessageA(mainWindow, message) != FALSE;
+}
+
 HWND OpenMainWindow(HINSTANCE instance)
 {
     appInstance = instance;
+    // A table from the resources: freed with the program, never destroyed.
+    shortcuts = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
     HWND window =
         CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDialogProc, 0);
     if (!window)

@@ -13,6 +13,16 @@ extern HICON editIcon;
 extern HICON deleteIcon;
 extern HBRUSH buttonFaceBrush;
 
+// Sizes are given for 96 dpi (100 %) and scaled with the window.
+constexpr int BASE_DPI = 96;
+constexpr int ROW_ICON_WIDTH = 11;
+constexpr int ROW_ICON_HEIGHT = 12;
+
+// Sent by Windows 8.1 and later; older headers may not name it.
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
 // Colours of the labels.
 constexpr COLORREF PROJECT_COLOUR = RGB(0, 0, 100);
 constexpr COLORREF WARNING_COLOUR = RGB(255, 0, 0);
@@ -38,6 +48,9 @@ HBRUSH BackgroundBrush();
 
 // Main window commands.
 void RunMainCommand(HWND window, int command);
+// What the message loop offers a message first: the main window's keyboard
+// shortcuts, then the dialog manager. True when one of them took it.
+bool TranslateMainWindowMessage(MSG* message);
 
 // Project files. ConfirmDiscard returns true to go on, false to stop.
 bool ConfirmDiscard(HWND owner);

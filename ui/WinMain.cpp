@@ -23,8 +23,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     {
         if (got == -1)
             return -1; // nothing is written
-        // The dialog manager gives Tab, Enter and Esc their dialog meaning.
-        if (!IsDialogMessageA(mainWindow, &message))
+        // The shortcuts first; then the dialog manager gives Tab, Enter and
+        // Esc their dialog meaning.
+        if (!TranslateMainWindowMessage(&message))
         {
             TranslateMessage(&message);
             DispatchMessageA(&message);

@@ -6,6 +6,7 @@
 #define IDM_MAIN   103
 #define IDD_RANGE  104
 #define IDI_VALUES 106
+#define IDA_MAIN   107
 
 // Main window. Slot k (0 to 4) owns IDC_SLOT_NAME + k, IDC_SLOT_VALUE + k,
 // IDC_SLOT_EDIT + k and IDC_SLOT_DELETE + k.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 namespace
 {
@@ -75,34 +76,43 @@ int PaintedPixels(HICON icon, int width, int height)
     return painted;
 }
 
-TEST(RowIcons, LoadFromBesideTheProgramAtTheButtonSize)
+// 11 x 12 at 100 %, and the sizes the program asks for at 125, 150 and
+// 200 %: each drawn for its size, not stretched from another.
+TEST(RowIcons, LoadFromBesideTheProgramAtEachButtonSize)
 {
+    const SIZE sizes[] = {{11, 12}, {14, 15}, {17, 18}, {22, 24}};
     for (const char* name : {"edit.ico", "delete.ico"})
     {
-        SCOPED_TRACE(name);
-        char path[MAX_PATH];
-        BesideProgram(name, path, sizeof path);
-        EXPECT_TRUE(FileHoldsImage(path, 11, 12)) << "drawn for 11 x 12, not stretched";
+        for (const SIZE& size : sizes)
+        {
+            const int width = size.cx;
+            const int height = size.cy;
+            SCOPED_TRACE(std::string(name) + " at " + std::to_string(width) + " x " +
+                         std::to_string(height));
+            char path[MAX_PATH];
+            BesideProgram(name, path, sizeof path);
+            EXPECT_TRUE(FileHoldsImage(path, width, height)) << "drawn for the size";
 
-        HICON icon =
-            static_cast<HICON>(LoadImageA(nullptr, path, IMAGE_ICON, 11, 12, LR_LOADFROMFILE));
-        ASSERT_NE(icon, nullptr);
-        ICONINFO info = {};
-        ASSERT_TRUE(GetIconInfo(icon, &info));
-        BITMAP bitmap = {};
-        GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
-        EXPECT_EQ(bitmap.bmWidth, 11);
-        EXPECT_EQ(bitmap.bmHeight, info.hbmColor ? 12 : 24);
+            HICON icon = static_cast<HICON>(
+                LoadImageA(nullptr, path, IMAGE_ICON, width, height, LR_LOADFROMFILE));
+            ASSERT_NE(icon, nullptr);
+            ICONINFO info = {};
+            ASSERT_TRUE(GetIconInfo(icon, &info));
+            BITMAP bitmap = {};
+            GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+            EXPECT_EQ(bitmap.bmWidth, width);
+            EXPECT_EQ(bitmap.bmHeight, info.hbmColor ? height : 2 * height);
 
-        // A picture with a transparent surround: some pixels, not all.
-        int painted = PaintedPixels(icon, 11, 12);
-        EXPECT_GT(painted, 20);
-        EXPECT_LT(painted, 11 * 12 - 20);
+            // A picture with a transparent surround: some pixels, not all.
+            int painted = PaintedPixels(icon, width, height);
+            EXPECT_GT(painted, width * height / 5);
+            EXPECT_LT(painted, width * height * 4 / 5);
 
-        if (info.hbmColor)
-            DeleteObject(info.hbmColor);
-        DeleteObject(info.hbmMask);
-        DestroyIcon(icon);
+            if (info.hbmColor)
+                DeleteObject(info.hbmColor);
+            DeleteObject(info.hbmMask);
+            DestroyIcon(icon);
+        }
     }
 }
 

@@ -70,7 +70,7 @@ void MainWindowTest::Pump()
             PostQuitMessage(static_cast<int>(message.wParam));
             break;
         }
-        if (!mainWindow || !IsDialogMessageA(mainWindow, &message))
+        if (!TranslateMainWindowMessage(&message))
         {
             TranslateMessage(&message);
             DispatchMessageA(&message);

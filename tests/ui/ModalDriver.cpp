@@ -127,6 +127,31 @@ void PressButton(HWND dialog, int id)
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+void PressButtonLater(HWND dialog, int id)
+{
+    // The timer's id carries the button; the timer message comes after the
+    // input that is already waiting.
+    SetTimer(dialog, static_cast<UINT_PTR>(id), 300,
+             [](HWND window, UINT, UINT_PTR timer, DWORD)
+             {
+                 KillTimer(window, timer);
+                 PressButton(window, static_cast<int>(timer));
+             });
+}
+
+void PressShortcut(char key)
+{
+    INPUT keys[4] = {};
+    const WORD codes[4] = {VK_CONTROL, static_cast<WORD>(key), static_cast<WORD>(key), VK_CONTROL};
+    for (int i = 0; i < 4; i++)
+    {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = codes[i];
+        keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+    }
+    ASSERT_EQ(SendInput(4, keys, sizeof keys[0]), 4u);
+}
+
 std::string MessageBoxText(HWND box)
 {
     return ItemText(box, 0xFFFF); // the message box's text control

@@ -22,6 +22,12 @@ int StepsLeft();
 std::string WindowText(HWND window);
 std::string ItemText(HWND dialog, int id);
 void PressButton(HWND dialog, int id);
+// Presses a button once the keys and other input waiting for the window
+// have been handled: the dialog's own loop handles input before timers.
+void PressButtonLater(HWND dialog, int id);
+// Ctrl and a key, pressed and let go by real key events, as the keyboard
+// would: they go to the window in front, wherever its focus is.
+void PressShortcut(char key);
 
 // Message boxes.
 std::string MessageBoxText(HWND box);

@@ -236,6 +236,61 @@ TEST_F(ProjectCommands, CancellingTheOpenDialogChangesNothing)
     EXPECT_EQ(std::memcmp(&project, &before, sizeof project), 0);
 }
 
+// Ctrl+O and Ctrl+S by real key events: the same commands as the menu's,
+// wherever the focus is in the main window.
+TEST_F(ProjectCommands, ShortcutsOpenAndSaveWhereverTheFocusIs)
+{
+    for (int id : {IDC_LOCAL_VALUE, IDC_SLOT_VALUE + 1, IDC_SLOT_EDIT, IDC_KEEP_ON_TOP})
+    {
+        SCOPED_TRACE("focus on control " + std::to_string(id));
+        Focus(id);
+        ExpectModal(CancelFileDialog());
+        PressShortcut('O');
+        Pump();
+        EXPECT_EQ(StepsLeft(), 0) << "Ctrl+O showed no dialog";
+    }
+
+    project.modified = true;
+    ExpectModal(ChooseFile("plan"));
+    PressShortcut('S');
+    Pump();
+    EXPECT_EQ(StepsLeft(), 0) << "Ctrl+S showed no dialog";
+    EXPECT_EQ(ReadBytes(Path("plan.prj")).size(), PROJECT_IMAGE_SIZE);
+    EXPECT_FALSE(project.modified);
+    EXPECT_EQ(Text(IDC_PROJECT_NAME), "plan");
+
+    // The question about unsaved changes comes first, as from the menu.
+    const std::string other = SaveOtherProject("other.prj");
+    project.modified = true;
+    Focus(IDC_LOCAL_VALUE);
+    ExpectModal(AnswerMessageBox("Save Data", IDNO));
+    ExpectModal(ChooseFile(other));
+    PressShortcut('O');
+    Pump();
+    EXPECT_EQ(StepsLeft(), 0);
+    EXPECT_STREQ(project.ranges[0].name, "Other");
+}
+
+// While the range dialog or a message box is open, the keys go to it, and
+// the shortcuts do nothing: no file dialog may follow, then or later.
+TEST_F(ProjectCommands, ShortcutsDoNothingWhileADialogIsOpen)
+{
+    const ModalStep pressShortcutsThenCancel = [](HWND dialog)
+    {
+        PressShortcut('O');
+        PressShortcut('S');
+        PressButtonLater(dialog, IDCANCEL);
+    };
+    ExpectModal(pressShortcutsThenCancel);
+    Command(IDM_NEW_MAIN);
+    project.modified = true;
+    ExpectModal(pressShortcutsThenCancel);
+    Command(IDM_OPEN_PROJECT);
+    Pump();
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_STREQ(project.ranges[0].name, "Alpha");
+}
+
 class Closing : public ProjectCommands
 {
 };
@@ -269,6 +324,66 @@ TEST_F(Closing, NoClosesAndWritesBothFiles)
     EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
         << "the loop is told to end";
     EXPECT_EQ(quit.wParam, 0u);
+}
+
+// A state file that cannot be written is never lost without a word: the
+// close asks, naming the file and its folder; Cancel keeps values open with
+// everything as it was; Retry, once the file can be written, closes.
+TEST_F(Closing, AStateFileThatCannotBeWrittenIsAskedAbout)
+{
+    const std::vector<unsigned char> old(STATE_IMAGE_SIZE, 0x42);
+    WriteBytes(Path("Values.dat"), old);
+    SetFileAttributesA(Path("Values.dat").c_str(), FILE_ATTRIBUTE_READONLY);
+
+    std::string question;
+    ExpectModal(
+        [&question](HWND box)
+        {
+            question = MessageBoxText(box);
+            EXPECT_EQ(WindowText(box), "Values");
+            EXPECT_EQ(GetWindow(box, GW_OWNER), mainWindow);
+            EXPECT_TRUE(GetDlgItem(box, IDRETRY) && GetDlgItem(box, IDCANCEL));
+            PressButton(box, IDCANCEL);
+        });
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_NE(question.find("\"Values.dat\""), std::string::npos) << question;
+    EXPECT_EQ(question.find("Values.ini"), std::string::npos) << question;
+    char here[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, here);
+    EXPECT_NE(question.find(here), std::string::npos) << question;
+    EXPECT_TRUE(IsWindow(window)) << "Cancel keeps values open";
+    EXPECT_EQ(SendMessageA(Item(IDC_SLOT_EDIT), BM_GETIMAGE, IMAGE_ICON, 0),
+              reinterpret_cast<LRESULT>(editIcon));
+    EXPECT_TRUE(editIcon);
+    EXPECT_EQ(Text(IDC_LOCAL_VALUE), "50");
+    EXPECT_EQ(ReadBytes(Path("Values.dat")), old);
+
+    ExpectModal(
+        [this](HWND box)
+        {
+            SetFileAttributesA(Path("Values.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
+            PressButton(box, IDRETRY);
+        });
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window));
+    const std::vector<unsigned char> state = ReadBytes(Path("Values.dat"));
+    ProjectState saved = {};
+    ASSERT_EQ(DecodeState(state.data(), state.size(), true, saved), 1);
+    EXPECT_EQ(saved.localValue, 50);
+    EXPECT_EQ(ReadBytes(Path("Values.ini")).size(), WINDOW_SETTINGS_SIZE);
+}
+
+// The window settings file follows the same rule, in the same question.
+TEST_F(Closing, ASettingsFileThatCannotBeWrittenIsAskedAboutToo)
+{
+    WriteBytes(Path("Values.ini"), std::vector<unsigned char>(WINDOW_SETTINGS_SIZE, 0));
+    SetFileAttributesA(Path("Values.ini").c_str(), FILE_ATTRIBUTE_READONLY);
+    std::string question;
+    ExpectModal(AnswerMessageBox("Values", IDCANCEL, &question));
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    SetFileAttributesA(Path("Values.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_NE(question.find("\"Values.ini\""), std::string::npos) << question;
+    EXPECT_TRUE(IsWindow(window));
 }
 
 TEST_F(Closing, WithoutChangesThereIsNoQuestion)

@@ -167,7 +167,8 @@ TEST_F(LiveWindow, MenuItemsAndCommands)
         const char* text;
         UINT id;
     };
-    const Item file[] = {{"&Open Project", 40007}, {"&Save Project", 40008}, {"&Exit", 40010}};
+    const Item file[] = {
+        {"&Open Project\tCtrl+O", 40007}, {"&Save Project\tCtrl+S", 40008}, {"&Exit", 40010}};
     const Item create[] = {{"&Main Value Range", 40013}, {"&Compressed Value Range", 40003}};
     const struct
     {

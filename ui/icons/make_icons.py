@@ -7,8 +7,9 @@ values.ico  the program's icon: a main scale and two shorter scales whose
             markers line up, as the compressed values follow the local value
             (48, 32 and 16 pixels, drawn for each size).
 edit.ico    a pencil, and delete.ico, a red cross: the row buttons' pictures,
-            drawn pixel by pixel at 11 x 12 (the size the program loads) and
-            at 16 x 16.
+            drawn pixel by pixel at 11 x 12 (the size the program loads at
+            100 %) and at 16 x 16, and from shapes at 14 x 15, 17 x 18 and
+            22 x 24 (the sizes it loads at 125, 150 and 200 %).
 
 Every image is 32-bit with alpha and carries an AND mask for older systems,
 except the 48-pixel image of values.ico: it is PNG-compressed (Windows Vista
@@ -119,6 +120,110 @@ DELETE_16 = [
     "................",
     "................",
 ]
+
+
+# The scaled sizes the program asks for at 125, 150 and 200 % (11 x 12 at
+# 100 %): drawn from shapes, since pixel art does not scale. Other scales
+# get the nearest of these, stretched by the system.
+ROW_ICON_SCALED_SIZES = [(14, 15), (17, 18), (22, 24)]
+
+
+def shape_art(width, height, layers):
+    """Draws layers of (shape, colour) over a transparent width x height image.
+    Shapes take the point in a unit square that fits the image, centred, with
+    y down; each pixel is sampled SAMPLES x SAMPLES times."""
+    unit = min(width, height)
+    dx, dy = (width - unit) / 2, (height - unit) / 2
+    pixels = [[(0, 0, 0, 0)] * width for _ in range(height)]
+    for shape, color in layers:
+        for py in range(height):
+            for px in range(width):
+                hits = 0
+                for sy in range(SAMPLES):
+                    for sx in range(SAMPLES):
+                        x = (px + (sx + 0.5) / SAMPLES - dx) / unit
+                        y = (py + (sy + 0.5) / SAMPLES - dy) / unit
+                        if shape(x, y, 1 / unit):
+                            hits += 1
+                if hits:
+                    pixels[py][px] = over(pixels[py][px], color, hits / SAMPLES**2)
+    return width, height, [[tuple(int(round(c)) for c in p) for p in row] for row in pixels]
+
+
+def along(x0, y0, x1, y1):
+    """The point's position along the segment (0 at its start, 1 at its end)
+    and its signed distance from the segment's line, in unit lengths."""
+    length = ((x1 - x0) ** 2 + (y1 - y0) ** 2) ** 0.5
+    ux, uy = (x1 - x0) / length, (y1 - y0) / length
+
+    def measure(x, y):
+        return ((x - x0) * ux + (y - y0) * uy) / length, (x - x0) * -uy + (y - y0) * ux
+
+    return measure, length
+
+
+def pencil(width, height):
+    """The pencil of the 11 x 12 art, lying from its tip at the bottom left to
+    its eraser at the top right."""
+    measure, length = along(0.08, 0.92, 0.88, 0.12)
+    half = 0.17
+    cone = 0.24  # the sharpened part, as a share of the length
+
+    def part(start, end, side=None, inset=0.0):
+        def shape(x, y, pixel):
+            t, v = measure(x, y)
+            d = inset * pixel
+            if not (start + d / length <= t <= end - d / length):
+                return False
+            reach = half * min(t / cone, 1) - d
+            if side == "lit":
+                return -reach <= v <= -reach / 3
+            if side == "shade":
+                return reach / 3 <= v <= reach
+            return abs(v) <= reach
+
+        return shape
+
+    p = PENCIL_PALETTE
+    return shape_art(width, height, [
+        (part(0, 1), p["k"]),  # the outline: the whole pencil, then its parts inset
+        (part(0.0, cone, inset=0.8), p["w"]),
+        (part(0.0, cone, side="shade", inset=0.8), p["W"]),
+        (part(0.0, 0.09), p["g"]),
+        (part(cone, 0.72, inset=0.8), p["y"]),
+        (part(cone, 0.72, side="lit", inset=0.8), p["Y"]),
+        (part(cone, 0.72, side="shade", inset=0.8), p["o"]),
+        (part(0.72, 0.82, inset=0.8), p["s"]),
+        (part(0.72, 0.82, side="shade", inset=0.8), p["S"]),
+        (part(0.82, 1, inset=0.8), p["p"]),
+        (part(0.82, 1, side="shade", inset=0.8), p["P"]),
+    ])
+
+
+def cross(width, height):
+    """The red cross of the 11 x 12 art: two strokes with a dark edge, and a
+    highlight along one side of the stroke that falls to the right."""
+    strokes = [along(0.17, 0.17, 0.83, 0.83)[0], along(0.83, 0.17, 0.17, 0.83)[0]]
+    half = 0.12
+
+    def stroke(inset=0.0, band=None):
+        def shape(x, y, pixel):
+            for measure in strokes[:1] if band else strokes:
+                t, v = measure(x, y)
+                reach = half - inset * pixel
+                if 0 <= t <= 1 and abs(v) <= reach:
+                    if band is None or band[0] * reach <= v <= band[1] * reach:
+                        return True
+            return False
+
+        return shape
+
+    p = CROSS_PALETTE
+    return shape_art(width, height, [
+        (stroke(), p["k"]),
+        (stroke(inset=0.8), p["r"]),
+        (stroke(inset=0.8, band=(0.3, 1)), p["h"]),
+    ])
 
 
 def from_art(rows, palette):
@@ -350,8 +455,10 @@ def preview_sheet(images, scale=10):
 def main():
     icons = {
         "values.ico": [values_icon(48), values_icon(32), values_icon(16)],
-        "edit.ico": [from_art(EDIT_11x12, PENCIL_PALETTE), from_art(EDIT_16, PENCIL_PALETTE)],
-        "delete.ico": [from_art(DELETE_11x12, CROSS_PALETTE), from_art(DELETE_16, CROSS_PALETTE)],
+        "edit.ico": [from_art(EDIT_11x12, PENCIL_PALETTE), from_art(EDIT_16, PENCIL_PALETTE)]
+        + [pencil(w, h) for w, h in ROW_ICON_SCALED_SIZES],
+        "delete.ico": [from_art(DELETE_11x12, CROSS_PALETTE), from_art(DELETE_16, CROSS_PALETTE)]
+        + [cross(w, h) for w, h in ROW_ICON_SCALED_SIZES],
     }
     preview = None
     if len(sys.argv) == 3 and sys.argv[1] == "--preview":

@@ -1,0 +1,270 @@
+// The windows at the display scale of the Wine prefix they run in: 96 dpi in
+// the usual one, 144 dpi (150 %) in the prefix of ui_tests_at_144_dpi. The
+// layout must stay clean, the row pictures must be loaded at the scaled
+// size, and the window must grow with the scale.
+#include "MainWindowFixture.h"
+#include "ModalDriver.h"
+
+#include "ProjectState.h"
+#include "Values.h"
+#include "resource.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+int ScreenDpi()
+{
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+SIZE IconSize(HICON icon)
+{
+    SIZE size = {0, 0};
+    ICONINFO info = {};
+    if (!icon || !GetIconInfo(icon, &info))
+        return size;
+    BITMAP bitmap = {};
+    GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+    size.cx = bitmap.bmWidth;
+    size.cy = info.hbmColor ? bitmap.bmHeight : bitmap.bmHeight / 2;
+    if (info.hbmColor)
+        DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return size;
+}
+
+RECT ChildRect(HWND dialog, HWND child)
+{
+    RECT rect;
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+bool IsGroupBox(HWND control)
+{
+    char name[32] = {};
+    GetClassNameA(control, name, sizeof name);
+    return _stricmp(name, "Button") == 0 &&
+           (GetWindowLongPtrA(control, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+// The room a control's text needs in the control's own font, wrapped as a
+// static control wraps it.
+SIZE TextExtent(HWND control, const std::string& text, int width)
+{
+    HDC dc = GetDC(control);
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    RECT rect = {0, 0, width, 0};
+    DrawTextA(dc, text.c_str(), -1, &rect, DT_CALCRECT | DT_WORDBREAK);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return SIZE{rect.right, rect.bottom};
+}
+
+// No control overlaps another (a group box only frames the ones inside it;
+// a pixel of rounding is let pass), and every text fits its control: labels
+// as they wrap, buttons and the check box on one line.
+void CheckLayout(HWND dialog)
+{
+    std::vector<HWND> controls;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        controls.push_back(child);
+    ASSERT_FALSE(controls.empty());
+    for (size_t i = 0; i < controls.size(); i++)
+    {
+        const int id = GetDlgCtrlID(controls[i]);
+        SCOPED_TRACE("control " + std::to_string(id));
+        for (size_t j = i + 1; j < controls.size(); j++)
+        {
+            if (IsGroupBox(controls[i]) || IsGroupBox(controls[j]))
+                continue;
+            const RECT a = ChildRect(dialog, controls[i]);
+            const RECT b = ChildRect(dialog, controls[j]);
+            RECT both;
+            if (IntersectRect(&both, &a, &b))
+            {
+                EXPECT_TRUE(both.right - both.left <= 1 || both.bottom - both.top <= 1)
+                    << "overlaps control " << GetDlgCtrlID(controls[j]);
+            }
+        }
+
+        char text[256] = {};
+        GetWindowTextA(controls[i], text, sizeof text);
+        char name[32] = {};
+        GetClassNameA(controls[i], name, sizeof name);
+        if (!text[0] || _stricmp(name, "Edit") == 0 || IsGroupBox(controls[i]))
+            continue;
+        RECT client;
+        GetClientRect(controls[i], &client);
+        const bool isStatic = _stricmp(name, "Static") == 0;
+        const LONG_PTR style = GetWindowLongPtrA(controls[i], GWL_STYLE);
+        int room = client.right;
+        if ((style & BS_TYPEMASK) == BS_AUTOCHECKBOX && !isStatic)
+            room -= GetSystemMetrics(SM_CXMENUCHECK) + GetSystemMetrics(SM_CXEDGE);
+        const SIZE needed = TextExtent(controls[i], text, isStatic ? room : 0x7FFF);
+        EXPECT_LE(needed.cx, room) << "\"" << text << "\" is cut at the side";
+        EXPECT_LE(needed.cy, client.bottom) << "\"" << text << "\" is cut at the bottom";
+    }
+}
+
+// A main window with a state that fills its labels as in daily use.
+class Scale : public DrivenWindowTest
+{
+  protected:
+    void SetUp() override
+    {
+        DrivenWindowTest::SetUp();
+        project.mainLow = 0;
+        project.mainHigh = 100;
+        project.localValue = 50;
+        PutRange(0, "Alpha", 10, 20);
+        std::strcpy(project.projectTitle, "budget.prj");
+        OpenDriven();
+    }
+};
+
+TEST_F(Scale, BothTemplatesLayOutCleanly)
+{
+    SCOPED_TRACE("at " + std::to_string(ScreenDpi()) + " dpi");
+    {
+        SCOPED_TRACE("main window");
+        CheckLayout(window);
+    }
+    for (int target : {0, MAIN_RANGE_TARGET})
+    {
+        ExpectModal(
+            [](HWND dialog)
+            {
+                SCOPED_TRACE("range dialog");
+                CheckLayout(dialog);
+                PressButton(dialog, IDCANCEL);
+            });
+        OpenRangeDialog(window, target);
+    }
+}
+
+TEST_F(Scale, RowIconsFollowTheScale)
+{
+    const int dpi = ScreenDpi();
+    const SIZE scaled = {MulDiv(ROW_ICON_WIDTH, dpi, BASE_DPI),
+                         MulDiv(ROW_ICON_HEIGHT, dpi, BASE_DPI)};
+    EXPECT_EQ(IconSize(editIcon).cx, scaled.cx) << "at " << dpi << " dpi";
+    EXPECT_EQ(IconSize(editIcon).cy, scaled.cy);
+    EXPECT_EQ(IconSize(deleteIcon).cx, scaled.cx);
+
+    // Moved to a monitor of another scale: the suggested rectangle is taken,
+    // the icons are loaded again at the new size and the old ones freed.
+    for (const UINT newDpi : {144u, 96u})
+    {
+        SCOPED_TRACE(newDpi);
+        const HICON oldEdit = editIcon;
+        RECT suggested;
+        GetWindowRect(window, &suggested);
+        OffsetRect(&suggested, 40, 30);
+        suggested.right = suggested.left + MulDiv(suggested.right - suggested.left, 11, 10);
+        SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(newDpi, newDpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+        RECT now;
+        GetWindowRect(window, &now);
+        EXPECT_EQ(now.left, suggested.left);
+        EXPECT_EQ(now.top, suggested.top);
+        EXPECT_EQ(now.right, suggested.right);
+        const SIZE size = IconSize(editIcon);
+        EXPECT_EQ(size.cx, MulDiv(ROW_ICON_WIDTH, newDpi, BASE_DPI));
+        EXPECT_EQ(size.cy, MulDiv(ROW_ICON_HEIGHT, newDpi, BASE_DPI));
+        EXPECT_EQ(IconSize(deleteIcon).cy, size.cy);
+        EXPECT_EQ(SendMessageA(Item(IDC_SLOT_DELETE + 4), BM_GETIMAGE, IMAGE_ICON, 0),
+                  reinterpret_cast<LRESULT>(deleteIcon));
+        ICONINFO gone = {};
+        EXPECT_FALSE(GetIconInfo(oldEdit, &gone)) << "the old picture is destroyed";
+    }
+}
+
+// The outer size of the window values.exe shows when started at 96 dpi: the
+// prefix's scale is set to 96 for its start only.
+SIZE WindowSizeAt96Dpi(const std::string& folder)
+{
+    SIZE size = {0, 0};
+    HKEY desktop;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_SET_VALUE, &desktop))
+        return size;
+    DWORD dpi = 96;
+    RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&dpi), sizeof dpi);
+    char exe[MAX_PATH];
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::strcpy(std::strrchr(exe, '\\') + 1, "values.exe");
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    char commandLine[] = "values.exe";
+    if (CreateProcessA(exe, commandLine, nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                       &startup, &process))
+    {
+        HWND shown = nullptr;
+        for (int i = 0; i < 200 && !shown; i++, Sleep(50))
+        {
+            for (HWND top = FindWindowA(nullptr, "Values"); top && !shown;
+                 top = FindWindowExA(nullptr, top, nullptr, "Values"))
+            {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(top, &owner);
+                if (owner == process.dwProcessId && IsWindowVisible(top))
+                    shown = top;
+            }
+        }
+        RECT rect = {};
+        if (shown && GetWindowRect(shown, &rect))
+            size = SIZE{rect.right - rect.left, rect.bottom - rect.top};
+        PostMessageA(shown, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0)
+            TerminateProcess(process.hProcess, 1);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    dpi = static_cast<DWORD>(ScreenDpi());
+    RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&dpi), sizeof dpi);
+    RegCloseKey(desktop);
+    return size;
+}
+
+TEST_F(Scale, TheWindowGrowsWithTheScale)
+{
+    const int dpi = ScreenDpi();
+    if (dpi == BASE_DPI)
+        GTEST_SKIP() << "at 96 dpi the window has its 96-dpi size by definition";
+    const SIZE base = WindowSizeAt96Dpi(folder);
+    ASSERT_GT(base.cx, 0) << "values.exe at 96 dpi showed no window";
+    RECT rect;
+    GetWindowRect(window, &rect);
+    const double wanted = dpi / 96.0;
+    EXPECT_NEAR((rect.right - rect.left) / static_cast<double>(base.cx), wanted, 0.12)
+        << base.cx << " pixels wide at 96 dpi";
+    EXPECT_NEAR((rect.bottom - rect.top) / static_cast<double>(base.cy), wanted, 0.12)
+        << base.cy << " pixels high at 96 dpi";
+}
+
+// Windows scales the window only for a program that says it draws at any
+// scale; Wine scales every program, so this is read from the manifest.
+TEST(Manifest, DeclaresPerMonitorAwarenessWithTheSystemScaleAsFallback)
+{
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)); // RT_MANIFEST
+    ASSERT_NE(found, nullptr);
+    const std::string manifest(static_cast<const char*>(LockResource(LoadResource(module, found))),
+                               SizeofResource(module, found));
+    EXPECT_NE(manifest.find(">PerMonitorV2, System</dpiAwareness>"), std::string::npos);
+    EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
+}
+
+} // namespace
