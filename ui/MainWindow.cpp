@@ -181,12 +181,13 @@ static void ValueBoxLeft(int id)
 }
 
 // The scale the window is drawn at, in dots per inch (96 is 100 %). Windows
-// before 10 have no per-window scale; there the screen's is the window's.
+// before 10 have no per-window scale, and the function is looked up so that
+// the program still starts there; the screen's scale is the window's. The
+// pointer's type comes from the header, calling convention included.
 static UINT WindowDpi(HWND window)
 {
-    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    decltype(&GetDpiForWindow) getDpiForWindow;
+    FindFunction(GetModuleHandleA("user32.dll"), "GetDpiForWindow", &getDpiForWindow);
     UINT dpi = getDpiForWindow ? getDpiForWindow(window) : 0;
     if (dpi == 0)
     {

@@ -23,13 +23,6 @@ static decltype(&GetOpenFileNameA) getOpenFileName;
 static decltype(&GetSaveFileNameA) getSaveFileName;
 static decltype(&CommDlgExtendedError) commDlgExtendedError;
 
-template <typename Function>
-static bool FindFunction(HMODULE library, const char* name, Function* function)
-{
-    *function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-    return *function != nullptr;
-}
-
 // True when the file dialogs can be shown; otherwise the user is told, and
 // the caller changes nothing.
 static bool LoadFileDialogs()

@@ -28,6 +28,17 @@ constexpr COLORREF PROJECT_COLOUR = RGB(0, 0, 100);
 constexpr COLORREF WARNING_COLOUR = RGB(255, 0, 0);
 constexpr COLORREF NORMAL_COLOUR = RGB(0, 0, 0);
 
+// Looks up a function of a library loaded at run time; the pointer's type,
+// calling convention included, comes from the caller's declaration.
+template <typename Function>
+bool FindFunction(HMODULE library, const char* name, Function* function)
+{
+    *function =
+        library ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)))
+                : nullptr;
+    return *function != nullptr;
+}
+
 // The program's own icon at a given size (0, 0: the system's default size);
 // shared, never destroyed.
 HANDLE LoadProgramIcon(int width, int height);

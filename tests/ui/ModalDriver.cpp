@@ -127,16 +127,18 @@ void PressButton(HWND dialog, int id)
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+// The timer's id carries the button. A named CALLBACK function, not a
+// lambda: on 32-bit x86 only the former has the timer's calling convention.
+static void CALLBACK PressTimedButton(HWND window, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(window, timer);
+    PressButton(window, static_cast<int>(timer));
+}
+
 void PressButtonLater(HWND dialog, int id)
 {
-    // The timer's id carries the button; the timer message comes after the
-    // input that is already waiting.
-    SetTimer(dialog, static_cast<UINT_PTR>(id), 300,
-             [](HWND window, UINT, UINT_PTR timer, DWORD)
-             {
-                 KillTimer(window, timer);
-                 PressButton(window, static_cast<int>(timer));
-             });
+    // The timer message comes after the input that is already waiting.
+    SetTimer(dialog, static_cast<UINT_PTR>(id), 300, PressTimedButton);
 }
 
 void PressShortcut(char key)
