@@ -177,6 +177,17 @@ void DrivenWindowTest::OpenDriven()
     StartModalDriver();
 }
 
+void InUseWindowTest::SetUp()
+{
+    DrivenWindowTest::SetUp();
+    project.mainLow = 0;
+    project.mainHigh = 100;
+    project.localValue = 50;
+    PutRange(0, "Alpha", 10, 20);
+    PutRange(1, "Beta", 0, 1);
+    OpenDriven();
+}
+
 void DrivenWindowTest::TearDown()
 {
     EXPECT_EQ(StopModalDriver(), 0) << "a modal window nobody expected";

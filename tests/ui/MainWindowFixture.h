@@ -54,6 +54,14 @@ class DrivenWindowTest : public MainWindowTest
     void TearDown() override;
 };
 
+// The driven window with a state as in daily use: main range 0 to 100, local
+// value 50, "Alpha" 10 to 20 in slot 0 and "Beta" 0 to 1 in slot 1.
+class InUseWindowTest : public DrivenWindowTest
+{
+  protected:
+    void SetUp() override;
+};
+
 // A range as the range dialog would store it, straight into the state.
 void PutRange(int k, const char* name, double low, double high);
 // The state file the next start reads, from the state as it is now.

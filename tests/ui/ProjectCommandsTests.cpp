@@ -18,20 +18,9 @@ namespace
 
 const char QUESTION[] = "Data has been modified. Do you want to save changes?";
 
-class ProjectCommands : public DrivenWindowTest
+class ProjectCommands : public InUseWindowTest
 {
   protected:
-    void SetUp() override
-    {
-        DrivenWindowTest::SetUp();
-        project.mainLow = 0;
-        project.mainHigh = 100;
-        project.localValue = 50;
-        PutRange(0, "Alpha", 10, 20);
-        PutRange(1, "Beta", 0, 1);
-        OpenDriven();
-    }
-
     // A project file on disk holding a recognisable state.
     std::string SaveOtherProject(const char* name)
     {

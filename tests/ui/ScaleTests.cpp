@@ -118,19 +118,15 @@ void CheckLayout(HWND dialog)
     }
 }
 
-// A main window with a state that fills its labels as in daily use.
-class Scale : public DrivenWindowTest
+// Its labels filled as in daily use, the project label included.
+class Scale : public InUseWindowTest
 {
   protected:
     void SetUp() override
     {
-        DrivenWindowTest::SetUp();
-        project.mainLow = 0;
-        project.mainHigh = 100;
-        project.localValue = 50;
-        PutRange(0, "Alpha", 10, 20);
+        InUseWindowTest::SetUp();
         std::strcpy(project.projectTitle, "budget.prj");
-        OpenDriven();
+        RefreshWindow();
     }
 };
 
