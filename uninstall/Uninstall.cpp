@@ -1,12 +1,10 @@
 // Uninstall.exe: starts the Windows Installer on the package that installed
 // values and ends at once. What follows is the installer's own maintenance
 // user interface for that product; this program shows nothing of its own.
+#include "ProductCode.h"
+
 #include <windows.h>
 #include <shellapi.h>
-
-// The product code of the installer package that installs values. A different
-// package has its own product code.
-#define PRODUCT_CODE L"{ECEBC99A-67B2-4A0E-B576-741B23A014B7}"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
