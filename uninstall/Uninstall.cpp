@@ -8,6 +8,16 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    // The installer inherits this program's working folder, which is often
+    // the folder values is installed in (Explorer starts a program there),
+    // and a folder that is some program's working folder cannot be removed:
+    // the installer would leave it behind, empty. The system folder is never
+    // removed.
+    wchar_t system[MAX_PATH];
+    UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length > 0 && length < MAX_PATH)
+        SetCurrentDirectoryW(system);
+
     // msiexec is found through the system's search path. Whether it starts or
     // not, there is nothing to wait for and nothing to report: the shell shows
     // whatever message it has, and the installer runs on by itself.
