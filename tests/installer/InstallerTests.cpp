@@ -294,21 +294,28 @@ DWORD AnswerDialog(const char* button)
     return code;
 }
 
+// The user's own files in the working folder: the state, the window
+// settings and a project.
+const std::vector<unsigned char> USER_STATE(STATE_IMAGE_SIZE, 7);
+const std::vector<unsigned char> USER_SETTINGS(WINDOW_SETTINGS_SIZE, 8);
+const std::vector<unsigned char> USER_PROJECT = {1, 2, 3};
+
 void WriteUserFiles()
 {
-    WriteBytes(WorkingFolder() + "\\Values.dat", std::vector<unsigned char>(STATE_IMAGE_SIZE, 7));
-    WriteBytes(WorkingFolder() + "\\Values.ini", std::vector<unsigned char>(12, 8));
-    WriteBytes(WorkingFolder() + "\\Budget.prj", {1, 2, 3});
+    WriteBytes(WorkingFolder() + "\\Values.dat", USER_STATE);
+    WriteBytes(WorkingFolder() + "\\Values.ini", USER_SETTINGS);
+    WriteBytes(WorkingFolder() + "\\Budget.prj", USER_PROJECT);
 }
 
-void ExpectUserFilesKept()
+// The user's files are there, unchanged, and beside them only these.
+void ExpectUserFilesKept(std::vector<std::string> besides)
 {
-    EXPECT_EQ(Sorted(ListFolder(WorkingFolder())),
-              Sorted({"Budget.prj", "Values.dat", "Values.ini", "delete.ico", "edit.ico"}));
-    EXPECT_EQ(ReadBytes(WorkingFolder() + "\\Values.dat"),
-              std::vector<unsigned char>(STATE_IMAGE_SIZE, 7));
-    EXPECT_EQ(ReadBytes(WorkingFolder() + "\\Values.ini"), std::vector<unsigned char>(12, 8));
-    EXPECT_EQ(ReadBytes(WorkingFolder() + "\\Budget.prj"), std::vector<unsigned char>({1, 2, 3}));
+    for (const char* name : {"Budget.prj", "Values.dat", "Values.ini"})
+        besides.push_back(name);
+    EXPECT_EQ(Sorted(ListFolder(WorkingFolder())), Sorted(besides));
+    EXPECT_EQ(ReadBytes(WorkingFolder() + "\\Values.dat"), USER_STATE);
+    EXPECT_EQ(ReadBytes(WorkingFolder() + "\\Values.ini"), USER_SETTINGS);
+    EXPECT_EQ(ReadBytes(WorkingFolder() + "\\Budget.prj"), USER_PROJECT);
 }
 
 class Installer : public ::testing::Test
@@ -327,7 +334,8 @@ class Installer : public ::testing::Test
         CoUninitialize();
     }
 
-    // Installs as an administrator would for many machines: no questions.
+    // Installs without the installer's user interface, and so without a
+    // question.
     void InstallQuietly(const std::string& package = Package())
     {
         ASSERT_EQ(Msiexec("/i \"" + package + "\" /qn"), 0u);
@@ -399,7 +407,7 @@ TEST_F(Installer, InstallingAgainKeepsOneProductAndTheNextVersionUpdatesIt)
     InstallQuietly();
     EXPECT_EQ(InstalledProducts(), 1);
     EXPECT_EQ(ProductInfo(INSTALLPROPERTY_VERSIONSTRING), VALUES_VERSION);
-    ExpectUserFilesKept();
+    ExpectUserFilesKept({"delete.ico", "edit.ico"});
 
     // The update as the README gives it, with the installer's own interface:
     // it must not stop at the maintenance dialog.
@@ -412,7 +420,7 @@ TEST_F(Installer, InstallingAgainKeepsOneProductAndTheNextVersionUpdatesIt)
     EXPECT_EQ(UninstallEntry("DisplayVersion"), VALUES_NEXT_VERSION);
     // Its values.exe differs from this version's, and replaces it.
     ExpectProgramFiles(next + "next\\");
-    ExpectUserFilesKept();
+    ExpectUserFilesKept({"delete.ico", "edit.ico"});
 }
 
 TEST_F(Installer, UninstallExeRepairsOrRemovesAfterOneAnswerAndKeepsTheUsersFiles)
@@ -461,10 +469,7 @@ TEST_F(Installer, UninstallExeRepairsOrRemovesAfterOneAnswerAndKeepsTheUsersFile
     EXPECT_FALSE(FileExists(MenuFolder()));
     EXPECT_FALSE(FileExists(icon)) << icon;
     // Only the user's own files are left in the working folder.
-    EXPECT_EQ(Sorted(ListFolder(WorkingFolder())),
-              Sorted({"Budget.prj", "Values.dat", "Values.ini"}));
-    EXPECT_EQ(ReadBytes(WorkingFolder() + "\\Values.dat"),
-              std::vector<unsigned char>(STATE_IMAGE_SIZE, 7));
+    ExpectUserFilesKept({});
 }
 
 } // namespace
