@@ -163,29 +163,31 @@ bool SamePath(std::string a, std::string b)
     return lstrcmpiA(a.c_str(), b.c_str()) == 0;
 }
 
+struct ShownWindows
+{
+    DWORD process;
+    std::string titles;
+};
+
+BOOL CALLBACK AddIfShown(HWND window, LPARAM lParam)
+{
+    ShownWindows* shown = reinterpret_cast<ShownWindows*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char title[256] = {};
+    GetWindowTextA(window, title, sizeof title);
+    if (owner == shown->process && IsWindowVisible(window))
+        shown->titles += std::string(" \"") + title + "\"";
+    return TRUE;
+}
+
 // The titles of a process's visible top-level windows, or "" when it shows
 // none.
 std::string VisibleWindows(DWORD process)
 {
-    struct Args
-    {
-        DWORD process;
-        std::string texts;
-    } args = {process, std::string()};
-    EnumWindows(
-        [](HWND window, LPARAM lParam) -> BOOL
-        {
-            Args* args = reinterpret_cast<Args*>(lParam);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            char text[256] = {};
-            GetWindowTextA(window, text, sizeof text);
-            if (owner == args->process && IsWindowVisible(window))
-                args->texts += std::string(" \"") + text + "\"";
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&args));
-    return args.texts;
+    ShownWindows shown = {process, std::string()};
+    EnumWindows(AddIfShown, reinterpret_cast<LPARAM>(&shown));
+    return shown.titles;
 }
 
 // Waits for an installer process to end, and returns its exit code. It fails
