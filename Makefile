@@ -1,6 +1,6 @@
 # The two commands of the README, and a few more. Each installs what it
 # needs first (scripts/setup.sh does nothing when all is there).
-.PHONY: test run deps format bench fuzz memcheck clean
+.PHONY: test run package deps format bench fuzz memcheck clean
 
 test: deps
 	scripts/test.sh
@@ -8,6 +8,9 @@ test: deps
 run: deps
 	scripts/setup.sh imagemagick
 	scripts/run.sh
+
+package: deps
+	scripts/package.sh
 
 deps:
 	scripts/setup.sh

@@ -8,7 +8,8 @@ PACKAGES="cmake ninja-build g++ make file python3
 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
 wine wine64 wine32:i386 fonts-wine xvfb xauth
-libgtest-dev googletest"
+libgtest-dev googletest
+wixl msitools"
 
 missing=""
 for package in $PACKAGES "$@"; do

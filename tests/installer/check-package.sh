@@ -1,0 +1,82 @@
+#!/bin/sh
+# Checks a built installer package without installing it, so that it runs
+# where Wine cannot run the package's programs (the x86 package on a
+# 64-bit-only machine): its platform, its product code against the one
+# Uninstall.exe opens, its version, a per-user installation that asks for no
+# administrator rights, its two dialogs, and files byte-identical to
+# the tree's tested programs.
+#   check-package.sh x86|x64 PACKAGE BIN-FOLDER VERSION PRODUCT-CODE
+set -e
+if [ $# -ne 5 ]; then
+    echo "usage: check-package.sh x86|x64 PACKAGE BIN-FOLDER VERSION PRODUCT-CODE" >&2
+    exit 2
+fi
+arch=$1
+package=$2
+bin=$3
+version=$4
+product_code=$5
+status=0
+
+Fail() {
+    echo "check-package: $package: $*" >&2
+    status=1
+}
+
+# The value of a row of the Property table, or nothing.
+Property() {
+    printf '%s\n' "$properties" | awk -F '\t' -v name="$1" '$1 == name { print $2 }'
+}
+
+[ -s "$package" ] || { echo "check-package: no package at $package" >&2; exit 1; }
+summary=$(msiinfo suminfo "$package")
+properties=$(msiinfo export "$package" Property | tr -d '\r')
+
+if [ "$arch" = x86 ]; then template="Intel;1033"; machine="Intel 80386"; else
+    template="x64;1033"; machine="x86-64"; fi
+printf '%s\n' "$summary" | grep -qx "Template: $template" ||
+    Fail "platform is not $template: $(printf '%s\n' "$summary" | grep Template)"
+
+[ "$(Property ProductCode)" = "$product_code" ] ||
+    Fail "product code $(Property ProductCode), not $product_code"
+[ "$(Property ProductVersion)" = "$version" ] ||
+    Fail "version $(Property ProductVersion), not $version"
+[ "$(Property ProductName)" = values ] || Fail "product name $(Property ProductName)"
+# Uninstall.exe holds its parameters in UTF-16; without the zero bytes they
+# read as plain text.
+tr -d '\000' <"$bin/Uninstall.exe" | grep -qF "/i $product_code" ||
+    Fail "Uninstall.exe does not open $product_code"
+
+# Per user: no ALLUSERS, and the summary's word count says that no
+# administrator rights are needed (bit 8).
+[ -z "$(Property ALLUSERS)" ] || Fail "ALLUSERS=$(Property ALLUSERS): not a per-user package"
+words=$(printf '%s\n' "$summary" | sed -n 's/^Source: \([0-9]*\).*/\1/p')
+[ -n "$words" ] && [ $((words & 8)) -eq 8 ] ||
+    Fail "the summary asks for administrator rights (word count ${words:-missing})"
+
+for dialog in InstallDlg MaintenanceDlg; do
+    msiinfo export "$package" InstallUISequence | grep -q "^$dialog	" ||
+        Fail "no $dialog in the user interface sequence"
+done
+
+# The files, as the package would install them, against the tested ones.
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+msiextract -C "$unpacked" "$package" >/dev/null
+expected="Programs/values/Uninstall.exe Programs/values/Vantrel.dll Programs/values/delete.ico
+Programs/values/edit.ico Programs/values/values.exe values/delete.ico values/edit.ico"
+found=$(cd "$unpacked" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')
+[ "$found" = "$(printf '%s\n' $expected | LC_ALL=C sort | tr '\n' ' ')" ] ||
+    Fail "it holds $found"
+for path in $expected; do
+    [ -f "$unpacked/$path" ] || continue
+    cmp -s "$unpacked/$path" "$bin/$(basename "$path")" ||
+        Fail "$path is not the tested $bin/$(basename "$path")"
+done
+for program in values.exe Vantrel.dll Uninstall.exe; do
+    file "$unpacked/Programs/values/$program" | grep -q "$machine" ||
+        Fail "$program is not built for $machine: $(file -b "$unpacked/Programs/values/$program")"
+done
+
+[ $status -eq 0 ] && echo "check-package: $package: $arch, $product_code, version $version, per user, files as tested"
+exit $status
