@@ -163,31 +163,18 @@ bool SamePath(std::string a, std::string b)
     return lstrcmpiA(a.c_str(), b.c_str()) == 0;
 }
 
-struct ShownWindows
-{
-    DWORD process;
-    std::string titles;
-};
-
-BOOL CALLBACK AddIfShown(HWND window, LPARAM lParam)
-{
-    ShownWindows* shown = reinterpret_cast<ShownWindows*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char title[256] = {};
-    GetWindowTextA(window, title, sizeof title);
-    if (owner == shown->process && IsWindowVisible(window))
-        shown->titles += std::string(" \"") + title + "\"";
-    return TRUE;
-}
-
 // The titles of a process's visible top-level windows, or "" when it shows
 // none.
 std::string VisibleWindows(DWORD process)
 {
-    ShownWindows shown = {process, std::string()};
-    EnumWindows(AddIfShown, reinterpret_cast<LPARAM>(&shown));
-    return shown.titles;
+    std::string titles;
+    for (HWND window : ShownWindows(process))
+    {
+        char title[256] = {};
+        GetWindowTextA(window, title, sizeof title);
+        titles += std::string(" \"") + title + "\"";
+    }
+    return titles;
 }
 
 // Waits for an installer process to end, and returns its exit code. It fails

@@ -13,41 +13,43 @@ std::string ProgramFolder()
 namespace
 {
 
-struct FindArgs
+struct ShownArgs
 {
     DWORD process;
-    const char* caption;
-    HWND owner;
-    HWND found;
+    std::vector<HWND> windows;
 };
 
-BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam)
+BOOL CALLBACK AddIfShown(HWND window, LPARAM lParam)
 {
-    FindArgs* args = reinterpret_cast<FindArgs*>(lParam);
+    ShownArgs* args = reinterpret_cast<ShownArgs*>(lParam);
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    char caption[256] = {};
-    GetWindowTextA(window, caption, sizeof caption);
-    if (process == args->process && IsWindowVisible(window) &&
-        !std::strcmp(caption, args->caption) && GetWindow(window, GW_OWNER) == args->owner)
-    {
-        args->found = window;
-        return FALSE;
-    }
+    if (process == args->process && IsWindowVisible(window))
+        args->windows.push_back(window);
     return TRUE;
 }
 
 } // namespace
+
+std::vector<HWND> ShownWindows(DWORD process)
+{
+    ShownArgs args = {process, {}};
+    EnumWindows(AddIfShown, reinterpret_cast<LPARAM>(&args));
+    return args.windows;
+}
 
 HWND WaitForWindow(DWORD process, const char* caption, HWND owner, DWORD timeout)
 {
     const DWORD start = GetTickCount();
     do
     {
-        FindArgs args = {process, caption, owner, nullptr};
-        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&args));
-        if (args.found)
-            return args.found;
+        for (HWND window : ShownWindows(process))
+        {
+            char text[256] = {};
+            GetWindowTextA(window, text, sizeof text);
+            if (!std::strcmp(text, caption) && GetWindow(window, GW_OWNER) == owner)
+                return window;
+        }
         Sleep(50);
     } while (GetTickCount() - start < timeout);
     return nullptr;

@@ -5,9 +5,13 @@
 #include "TestFolder.h"
 
 #include <string>
+#include <vector>
 
 // The folder of the running test program, where the build puts values.exe.
 std::string ProgramFolder();
+
+// The visible top-level windows of a process.
+std::vector<HWND> ShownWindows(DWORD process);
 
 // A visible top-level window of the process with this caption and owner,
 // waited for up to the timeout.
