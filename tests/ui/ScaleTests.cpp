@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -248,6 +249,16 @@ TEST_F(Scale, TheWindowGrowsWithTheScale)
         << base.cx << " pixels wide at 96 dpi";
     EXPECT_NEAR((rect.bottom - rect.top) / static_cast<double>(base.cy), wanted, 0.12)
         << base.cy << " pixels high at 96 dpi";
+}
+
+// A run asked to be at another scale must be at it: its tests would
+// otherwise pass as a run at 96 dpi.
+TEST(ScaleOfTheRun, IsTheOneAskedFor)
+{
+    const char* asked = std::getenv("VALUES_TEST_DPI");
+    if (!asked)
+        GTEST_SKIP() << "no scale asked for";
+    EXPECT_EQ(ScreenDpi(), std::atoi(asked));
 }
 
 // Windows scales the window only for a program that says it draws at any
