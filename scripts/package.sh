@@ -4,12 +4,10 @@
 # says where it is.
 set -e
 cd "$(dirname "$0")/.."
-. scripts/wine-arch.sh
 
 # The i686 tree configured as scripts/test.sh configures it, so that nothing
 # is built again.
-if [ "$WINE_ARCH" = win32 ]; then run32=ON; else run32=OFF; fi
-cmake --preset windows -DVALUES_RUN_WINE_TESTS=$run32 >/dev/null
+cmake --preset windows -DVALUES_RUN_WINE_TESTS=ON >/dev/null
 cmake --build --preset windows --target values_package
 
 package=$(sed -n 's/^VALUES_PACKAGE:INTERNAL=//p' build/windows/CMakeCache.txt)

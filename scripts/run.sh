@@ -6,33 +6,33 @@
 # in a Wine prefix and a run folder of that scale's own.
 set -e
 cd "$(dirname "$0")/.."
-. scripts/wine-arch.sh
+. scripts/wine-trees.sh
 root=$PWD
 dpi=${VALUES_DPI:-96}
-if [ "$dpi" != 96 ]; then
-    WINE_PREFIX_DIR=$root/$WINE_TREE/wineprefix-${dpi}dpi
-    "$root/scripts/wine-run" "$WINE_ARCH" "$WINE_PREFIX_DIR" --create-prefix "$dpi"
-fi
+tree=build/$RUN_PRESET
+arch=$(TreeArch "$RUN_PRESET")
+WINE_PREFIX_DIR=$root/$tree/wineprefix
+[ "$dpi" = 96 ] || WINE_PREFIX_DIR=$WINE_PREFIX_DIR-${dpi}dpi
+"$root/scripts/wine-run" "$arch" "$WINE_PREFIX_DIR" --create-prefix "$dpi"
 
-cmake --preset "$WINE_PRESET" >/dev/null
-cmake --build --preset "$WINE_PRESET" --target values values_row_icons
+cmake --preset "$RUN_PRESET" >/dev/null
+cmake --build --preset "$RUN_PRESET" --target values values_row_icons
 
-run="$root/$WINE_TREE/run"
+run="$root/$tree/run"
 [ "$dpi" = 96 ] || run="$run-${dpi}dpi"
 mkdir -p "$run"
-cp "$WINE_TREE/bin/edit.ico" "$WINE_TREE/bin/delete.ico" "$run/"
-program="$root/$WINE_TREE/bin/values.exe"
+cp "$tree/bin/edit.ico" "$tree/bin/delete.ico" "$run/"
+program="$root/$tree/bin/values.exe"
 cd "$run"
 
 if [ -n "$DISPLAY" ]; then
-    "$root/scripts/wine-run" "$WINE_ARCH" "$WINE_PREFIX_DIR" --create-prefix
     echo "Starting values in $run"
-    "$root/scripts/wine-run" "$WINE_ARCH" "$WINE_PREFIX_DIR" "$program" || true
+    "$root/scripts/wine-run" "$arch" "$WINE_PREFIX_DIR" "$program" || true
     echo "values has ended; its files are in $run"
     exit 0
 fi
 
-"$root/scripts/with-wine.sh" "$WINE_ARCH" "$WINE_PREFIX_DIR" sh -c '
+"$root/scripts/with-wine.sh" "$arch" "$WINE_PREFIX_DIR" sh -c '
     wine_run="$1"; arch="$2"; prefix="$3"; program="$4"
     "$wine_run" "$arch" "$prefix" "$program" &
     sleep 5
@@ -42,7 +42,7 @@ fi
     # Asks the program to close, as the title bar button would.
     "$wine_run" "$arch" "$prefix" taskkill /im values.exe >/dev/null 2>&1
     wait
-' sh "$root/scripts/wine-run" "$WINE_ARCH" "$WINE_PREFIX_DIR" "$program"
+' sh "$root/scripts/wine-run" "$arch" "$WINE_PREFIX_DIR" "$program"
 
 echo "No display: values ran on a virtual one and was closed again."
 echo "  screenshot: $run/screenshot.png"

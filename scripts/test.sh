@@ -1,36 +1,48 @@
 #!/bin/sh
-# Builds both trees and runs every test: the portable core natively under
-# ASan and UBSan, the Windows programs under Wine on a virtual display.
+# Builds every tree and runs every test: the portable core natively under
+# ASan and UBSan; both Windows trees checked from their files; and each
+# Windows tree's programs under Wine on a virtual display, wherever this
+# machine can start that tree's Wine loader. Both widths take the same lines.
 set -e
 cd "$(dirname "$0")/.."
-. scripts/wine-arch.sh
+. scripts/wine-trees.sh
 
 echo "== native build (ASan, UBSan)"
 cmake --preset native >/dev/null
 cmake --build --preset native
 
-echo "== Windows build (i686)"
-if [ "$WINE_ARCH" = win32 ]; then run32=ON; else run32=OFF; fi
-cmake --preset windows -DVALUES_RUN_WINE_TESTS=$run32 >/dev/null
-cmake --build --preset windows
-if [ "$WINE_ARCH" = win64 ]; then
-    echo "== Windows build (x86-64, for Wine on this 64-bit-only machine)"
-    cmake --preset windows-x64 >/dev/null
-    cmake --build --preset windows-x64
-fi
+for preset in $WINDOWS_PRESETS; do
+    echo "== Windows build: build/$preset ($(TreeArch $preset))"
+    cmake --preset "$preset" -DVALUES_RUN_WINE_TESTS=ON >/dev/null
+    cmake --build --preset "$preset"
+done
 
 status=0
 echo "== native tests"
 ctest --preset native || status=1
 
-echo "== Windows tests ($WINE_TREE; static checks, and Wine where it can run)"
-rm -rf build/windows/reports "$WINE_TREE/reports"
-ctest --test-dir build/windows --output-on-failure --no-tests=ignore || status=1
-if [ "$WINE_ARCH" = win64 ]; then
-    scripts/with-wine.sh "$WINE_ARCH" "$WINE_PREFIX_DIR" \
-        ctest --test-dir "$WINE_TREE" --output-on-failure || status=1
-fi
-scripts/count-tests.sh "$WINE_TREE/reports/wine"
+summaries=""
+for preset in $WINDOWS_PRESETS; do
+    tree=build/$preset
+    arch=$(TreeArch "$preset")
+    echo "== $tree: static checks of the built files"
+    ctest --test-dir "$tree" --output-on-failure -LE wine || status=1
+    if WineRuns "$arch"; then
+        echo "== $tree: under Wine ($arch)"
+        rm -rf "$tree/reports"
+        mkdir -p "$tree/reports"
+        scripts/with-wine.sh "$arch" "$PWD/$tree/wineprefix" \
+            ctest --test-dir "$tree" --output-on-failure -L wine \
+            --output-junit "$PWD/$tree/reports/ctest-wine.xml" || status=1
+        summary=$(scripts/count-tests.py "$tree" "$tree/reports/ctest-wine.xml") || status=1
+    else
+        summary="== Wine, $tree: not run, this machine cannot start the $arch Wine loader"
+        summary="$summary (its programs were checked from their files above)"
+    fi
+    summaries="$summaries$summary
+"
+done
 
+printf '%s' "$summaries"
 [ $status -eq 0 ] && echo "== all tests passed" || echo "== SOME TESTS FAILED"
 exit $status
