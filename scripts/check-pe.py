@@ -18,24 +18,33 @@ file itself:
   same width (so a decorated 32-bit name such as MakeNumberBox@4 is caught);
 - the machine type, the GUI subsystem, an entry point inside the code, the
   resources the resource compiler was to put in, and for a DLL the exact
-  list of its exported names.
+  list of its exported names;
+- the version: the version resource's file and product version, its product
+  name, publisher, description and file name, and the version the manifest
+  gives the program's own assembly, all the project's.
 
   check-pe.py [--machine i386|x86-64] [--gui] [--dll-folder DIR]...
               [--require-dll NAME]... [--forbid-dll NAME]...
-              [--resources TYPE:ID,...] [--exports NAME,NAME...] FILE
+              [--resources TYPE:ID,...] [--exports NAME,NAME...]
+              [--version X.Y.Z --publisher NAME] FILE
+  check-pe.py --print-version FILE
 
 Prints what it found, and exits 1 with the reasons when a check fails.
+--print-version prints the file version alone (X.Y.Z.W), for the package
+build.
 """
 
 import argparse
 import os
 import struct
 import sys
+import xml.etree.ElementTree as ElementTree
 
 MACHINES = {0x14C: "i386", 0x8664: "x86-64"}
 SUBSYSTEM_GUI = 2
 DIRECTORY_EXPORT, DIRECTORY_IMPORT, DIRECTORY_RESOURCE, DIRECTORY_IAT, DIRECTORY_DELAY = 0, 1, 2, 12, 13
-RESOURCE_TYPES = {"ICON": 3, "MENU": 4, "DIALOG": 5, "ACCELERATOR": 9, "GROUP_ICON": 14, "MANIFEST": 24}
+RESOURCE_TYPES = {"ICON": 3, "MENU": 4, "DIALOG": 5, "ACCELERATOR": 9, "GROUP_ICON": 14, "VERSION": 16, "MANIFEST": 24}
+FIXED_FILE_INFO_SIGNATURE = 0xFEEF04BD
 SECTION_CODE = 0x20
 SECTION_EXECUTE = 0x20000000
 
@@ -152,12 +161,123 @@ class Image:
 
         return {(kind, number) for kind, ids in entries(base) for number, _ in entries(ids)}
 
+    def resource_data(self, kind, number):
+        """The bytes of a resource (its first language), or None."""
+        base, _ = self.directory(DIRECTORY_RESOURCE)
+        if not base:
+            return None
+
+        def find(rva, wanted):
+            offset = self.offset(rva)
+            named, numbered = struct.unpack_from("<HH", self.data, offset + 12)
+            for i in range(named + numbered):
+                name, target = struct.unpack_from("<II", self.data, offset + 16 + 8 * i)
+                if wanted is None or name == wanted:
+                    return target
+            return None
+
+        # Three levels: the type, the id, then the language, whose entry
+        # gives the data.
+        ids = find(base, kind)
+        if ids is None or not ids & 0x80000000:
+            return None
+        languages = find(base + (ids & 0x7FFFFFFF), number)
+        if languages is None or not languages & 0x80000000:
+            return None
+        entry = find(base + (languages & 0x7FFFFFFF), None)
+        if entry is None or entry & 0x80000000:
+            return None
+        data, size = struct.unpack_from("<II", self.data, self.offset(base + entry))
+        start = self.offset(data)
+        return self.data[start : start + size]
+
     def exports(self):
         rva, _ = self.directory(DIRECTORY_EXPORT)
         if not rva:
             return []
         count, _, names = struct.unpack_from("<III", self.data, self.offset(rva) + 24)
         return [self.text(self.u32(self.offset(names) + 4 * i)) for i in range(count)]
+
+
+def version_info(data):
+    """(file version, product version, {string name: value}) from a version
+    resource: a tree of blocks, each its length, its value's length, its
+    type, a UTF-16 key, then its value and its children, 32-bit aligned."""
+
+    def align(offset):
+        return (offset + 3) & ~3
+
+    def block(offset):
+        length, value_length, kind = struct.unpack_from("<HHH", data, offset)
+        end = offset + length
+        key_end = offset + 6
+        while data[key_end : key_end + 2] != b"\0\0":
+            key_end += 2
+        key = data[offset + 6 : key_end].decode("utf-16-le")
+        value_at = align(key_end + 2)
+        value_size = value_length * 2 if kind == 1 else value_length
+        value = data[value_at : value_at + value_size]
+        children = []
+        child = align(value_at + value_size)
+        while child < end:
+            children.append(block(child))
+            child = align(child + struct.unpack_from("<H", data, child)[0])
+        return key, kind, value, children
+
+    key, _, fixed, children = block(0)
+    if key != "VS_VERSION_INFO" or len(fixed) < 52 or struct.unpack_from("<I", fixed)[0] != FIXED_FILE_INFO_SIGNATURE:
+        raise BadImage("its version resource has no fixed file information")
+    file_ms, file_ls, product_ms, product_ls = struct.unpack_from("<IIII", fixed, 8)
+
+    def dotted(ms, ls):
+        return "%d.%d.%d.%d" % (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
+
+    strings = {}
+    for name, _, _, tables in children:
+        if name == "StringFileInfo":
+            for _, _, _, entries in tables:
+                for entry, _, value, _ in entries:
+                    strings[entry] = value.decode("utf-16-le").rstrip("\0")
+    return dotted(file_ms, file_ls), dotted(product_ms, product_ls), strings
+
+
+def manifest_version(data):
+    """The version the manifest gives the program's own assembly."""
+    root = ElementTree.fromstring(data)
+    identity = root.find("{urn:schemas-microsoft-com:asm.v1}assemblyIdentity")
+    return None if identity is None else identity.get("version")
+
+
+def check_version(image, args):
+    problems = []
+    wanted = args.version + ".0"
+    data = image.resource_data(RESOURCE_TYPES["VERSION"], 1)
+    if data is None:
+        return ["it has no version resource"]
+    file_version, product_version, strings = version_info(data)
+    print("  version: %s, product %s %s, %s" % (file_version, strings.get("ProductName"), product_version, strings.get("CompanyName")))
+    if file_version != wanted:
+        problems.append("its file version is %s, not %s" % (file_version, wanted))
+    if product_version != wanted:
+        problems.append("its product version is %s, not %s" % (product_version, wanted))
+    expected = {
+        "FileVersion": wanted,
+        "ProductVersion": args.version,
+        "ProductName": "values",
+        "CompanyName": args.publisher,
+        "OriginalFilename": os.path.basename(args.file),
+    }
+    for name, value in expected.items():
+        if strings.get(name) != value:
+            problems.append("its version resource gives %s %r, not %r" % (name, strings.get(name), value))
+    if not strings.get("FileDescription"):
+        problems.append("its version resource has no file description")
+    manifest = image.resource_data(RESOURCE_TYPES["MANIFEST"], 1)
+    if manifest is not None:
+        version = manifest_version(manifest)
+        if version != wanted:
+            problems.append("its manifest gives its assembly version %s, not %s" % (version, wanted))
+    return problems
 
 
 def find_dll(folders, name):
@@ -232,6 +352,9 @@ def check(image, args):
             if (RESOURCE_TYPES.get(kind, -1), int(number)) not in present:
                 problems.append("it has no %s resource %s" % (kind, number))
 
+    if args.version:
+        problems += check_version(image, args)
+
     if args.exports is not None:
         expected = sorted(name for name in args.exports.split(",") if name)
         actual = sorted(image.exports())
@@ -250,11 +373,24 @@ def main():
     parser.add_argument("--forbid-dll", action="append", default=[])
     parser.add_argument("--exports")
     parser.add_argument("--resources", help="TYPE:ID,... such as DIALOG:101,MANIFEST:1")
+    parser.add_argument("--version", help="the project's version, X.Y.Z")
+    parser.add_argument("--publisher", default="")
+    parser.add_argument("--print-version", action="store_true")
     parser.add_argument("file")
     args = parser.parse_args()
+    if args.print_version:
+        try:
+            data = Image(args.file).resource_data(RESOURCE_TYPES["VERSION"], 1)
+            if data is None:
+                raise BadImage("it has no version resource")
+            print(version_info(data)[0])
+            return 0
+        except (OSError, BadImage, struct.error, UnicodeDecodeError) as error:
+            print("check-pe: %s: cannot read its version: %s" % (args.file, error), file=sys.stderr)
+            return 1
     try:
         problems = check(Image(args.file), args)
-    except (OSError, BadImage, struct.error) as error:
+    except (OSError, BadImage, struct.error, UnicodeDecodeError, ElementTree.ParseError) as error:
         problems = ["cannot read it: %s" % error]
     for problem in problems:
         print("check-pe: %s: %s" % (args.file, problem), file=sys.stderr)

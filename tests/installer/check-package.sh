@@ -2,13 +2,14 @@
 # Checks a built installer package without installing it, so that it runs
 # where Wine cannot run the package's programs (the x86 package on a
 # 64-bit-only machine): its platform, its product code against the one
-# Uninstall.exe opens, its version, a per-user installation that asks for no
-# administrator rights, its two dialogs, and files byte-identical to
-# the tree's tested programs.
-#   check-package.sh x86|x64 PACKAGE BIN-FOLDER VERSION PRODUCT-CODE
+# Uninstall.exe opens, its version and publisher, each program's version as
+# the installer will compare it, a per-user installation that asks for no
+# administrator rights, its two dialogs, and files byte-identical to the
+# tree's tested programs.
+#   check-package.sh x86|x64 PACKAGE BIN-FOLDER VERSION PRODUCT-CODE PUBLISHER
 set -e
-if [ $# -ne 5 ]; then
-    echo "usage: check-package.sh x86|x64 PACKAGE BIN-FOLDER VERSION PRODUCT-CODE" >&2
+if [ $# -ne 6 ]; then
+    echo "usage: check-package.sh x86|x64 PACKAGE BIN-FOLDER VERSION PRODUCT-CODE PUBLISHER" >&2
     exit 2
 fi
 arch=$1
@@ -16,6 +17,7 @@ package=$2
 bin=$3
 version=$4
 product_code=$5
+publisher=$6
 status=0
 
 Fail() {
@@ -42,6 +44,19 @@ printf '%s\n' "$summary" | grep -qx "Template: $template" ||
 [ "$(Property ProductVersion)" = "$version" ] ||
     Fail "version $(Property ProductVersion), not $version"
 [ "$(Property ProductName)" = values ] || Fail "product name $(Property ProductName)"
+[ "$(Property Manufacturer)" = "$publisher" ] || Fail "publisher $(Property Manufacturer)"
+
+# The installer replaces an installed program only with a newer version, as
+# the package gives it: each program's row carries the version the program
+# itself carries, the package's.
+files=$(msiinfo export "$package" File | tr -d '\r')
+for program in values.exe Vantrel.dll Uninstall.exe; do
+    listed=$(printf '%s\n' "$files" | awk -F '\t' -v name="$program" '$1 == name { print $5 }')
+    carried=$(python3 "$(dirname "$0")/../../scripts/check-pe.py" --print-version "$bin/$program") ||
+        carried="none"
+    [ "$listed" = "$version.0" ] && [ "$carried" = "$version.0" ] ||
+        Fail "$program is listed as version ${listed:-none} and carries $carried, not $version.0"
+done
 # Uninstall.exe holds its parameters in UTF-16; without the zero bytes they
 # read as plain text.
 tr -d '\000' <"$bin/Uninstall.exe" | grep -qF "/i $product_code" ||
@@ -78,5 +93,5 @@ for program in values.exe Vantrel.dll Uninstall.exe; do
         Fail "$program is not built for $machine: $(file -b "$unpacked/Programs/values/$program")"
 done
 
-[ $status -eq 0 ] && echo "check-package: $package: $arch, $product_code, version $version, per user, files as tested"
+[ $status -eq 0 ] && echo "check-package: $package: $arch, $product_code, version $version by $publisher, per user, files as tested"
 exit $status
