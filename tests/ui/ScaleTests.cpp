@@ -151,21 +151,36 @@ TEST_F(Scale, BothTemplatesLayOutCleanly)
     }
 }
 
+// The row pictures in pixels: 11 x 12 at 100 %, 17 x 18 at 150 %.
+SIZE RowIconPixels(int dpi)
+{
+    return dpi == 144 ? SIZE{17, 18} : dpi == 96 ? SIZE{11, 12} : SIZE{0, 0};
+}
+
+// The picture a row button shows, measured on the icon the button holds.
+SIZE ButtonIconSize(HWND button)
+{
+    return IconSize(reinterpret_cast<HICON>(SendMessageA(button, BM_GETIMAGE, IMAGE_ICON, 0)));
+}
+
 TEST_F(Scale, RowIconsFollowTheScale)
 {
     const int dpi = ScreenDpi();
-    const SIZE scaled = {MulDiv(ROW_ICON_WIDTH, dpi, BASE_DPI),
-                         MulDiv(ROW_ICON_HEIGHT, dpi, BASE_DPI)};
-    EXPECT_EQ(IconSize(editIcon).cx, scaled.cx) << "at " << dpi << " dpi";
-    EXPECT_EQ(IconSize(editIcon).cy, scaled.cy);
-    EXPECT_EQ(IconSize(deleteIcon).cx, scaled.cx);
+    ASSERT_TRUE(dpi == 96 || dpi == 144) << "the prefix is at " << dpi << " dpi";
+    for (int id : {IDC_SLOT_EDIT, IDC_SLOT_DELETE + 4})
+    {
+        const SIZE size = ButtonIconSize(Item(id));
+        EXPECT_EQ(size.cx, RowIconPixels(dpi).cx) << "control " << id << " at " << dpi << " dpi";
+        EXPECT_EQ(size.cy, RowIconPixels(dpi).cy) << "control " << id << " at " << dpi << " dpi";
+    }
 
     // Moved to a monitor of another scale: the suggested rectangle is taken,
     // the icons are loaded again at the new size and the old ones freed.
     for (const UINT newDpi : {144u, 96u})
     {
         SCOPED_TRACE(newDpi);
-        const HICON oldEdit = editIcon;
+        const HICON oldEdit =
+            reinterpret_cast<HICON>(SendMessageA(Item(IDC_SLOT_EDIT), BM_GETIMAGE, IMAGE_ICON, 0));
         RECT suggested;
         GetWindowRect(window, &suggested);
         OffsetRect(&suggested, 40, 30);
@@ -177,12 +192,15 @@ TEST_F(Scale, RowIconsFollowTheScale)
         EXPECT_EQ(now.left, suggested.left);
         EXPECT_EQ(now.top, suggested.top);
         EXPECT_EQ(now.right, suggested.right);
-        const SIZE size = IconSize(editIcon);
-        EXPECT_EQ(size.cx, MulDiv(ROW_ICON_WIDTH, newDpi, BASE_DPI));
-        EXPECT_EQ(size.cy, MulDiv(ROW_ICON_HEIGHT, newDpi, BASE_DPI));
-        EXPECT_EQ(IconSize(deleteIcon).cy, size.cy);
-        EXPECT_EQ(SendMessageA(Item(IDC_SLOT_DELETE + 4), BM_GETIMAGE, IMAGE_ICON, 0),
-                  reinterpret_cast<LRESULT>(deleteIcon));
+        for (int k = 0; k < RANGE_SLOTS; k++)
+        {
+            for (int id : {IDC_SLOT_EDIT + k, IDC_SLOT_DELETE + k})
+            {
+                const SIZE size = ButtonIconSize(Item(id));
+                EXPECT_EQ(size.cx, RowIconPixels(static_cast<int>(newDpi)).cx) << "control " << id;
+                EXPECT_EQ(size.cy, RowIconPixels(static_cast<int>(newDpi)).cy) << "control " << id;
+            }
+        }
         ICONINFO gone = {};
         EXPECT_FALSE(GetIconInfo(oldEdit, &gone)) << "the old picture is destroyed";
     }

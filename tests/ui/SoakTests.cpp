@@ -4,7 +4,8 @@
 // refused bounds), Keep on Top, projects saved and opened, closes called off.
 // After every event the window is checked against a model the test keeps
 // from the events alone: which slots hold which ranges, the main range, the
-// project's name, Keep on Top and whether there are unsaved changes.
+// local value and so every compressed value, the project's name, Keep on Top
+// and whether there are unsaved changes.
 //
 // A failure names its seed and the events that led to it. VALUES_SOAK_SEED=n
 // runs that one seed; VALUES_SOAK_EVENTS=n sets the events per seed.
@@ -126,6 +127,7 @@ struct Model
 {
     double mainLow = 0;
     double mainHigh = 0;
+    double local = 0;
     std::vector<ModelRange> ranges; // slots 0, 1, ... without gaps
     bool modified = false;
     bool keepOnTop = false;
@@ -139,8 +141,21 @@ struct ProjectFile
     bool readOnly;
     double mainLow;
     double mainHigh;
+    double local;
     std::vector<ModelRange> ranges;
 };
+
+// A number as a box shows it, read back.
+double ReadBack(double x)
+{
+    return ParseValue(Format(x).c_str());
+}
+
+// The text of a box as the program reads it: at most 127 characters.
+double BoxValue(const std::string& text)
+{
+    return ParseValue(text.substr(0, TEXT_SIZE - 1).c_str());
+}
 
 // One press of OK in the range dialog, after putting texts into its boxes
 // or leaving them as they are.
@@ -347,6 +362,52 @@ class Soak : public MainWindowTest, public ::testing::WithParamInterface<unsigne
     {
         ASSERT_TRUE(Enabled(id)) << "control " << id << " should be enabled";
         SendMessageA(Item(id), BM_CLICK, 0, 0);
+    }
+
+    // ----- the local value and the compressed values -----
+
+    // A range's value: the local value's place in the main range, taken to
+    // the range (the offset times the range's width, then divided by the
+    // main range's).
+    double Forward(size_t k) const
+    {
+        const ModelRange& r = model.ranges[k];
+        return r.low +
+               (model.local - model.mainLow) * (r.high - r.low) / (model.mainHigh - model.mainLow);
+    }
+
+    // The local value a range's value gives: the exact inverse of Forward.
+    double Inverse(size_t k, double value) const
+    {
+        const ModelRange& r = model.ranges[k];
+        return model.mainLow +
+               (value - r.low) * (model.mainHigh - model.mainLow) / (r.high - r.low);
+    }
+
+    // A command brings the window up to date; a box it writes while the box
+    // has the focus reads the display form back as its new value. Some
+    // commands write the local value box, some the compressed value boxes.
+    void ApplyRefresh(bool writesLocalBox, bool writesRowBoxes)
+    {
+        const HWND focus = GetFocus();
+        if (writesLocalBox && focus == Item(IDC_LOCAL_VALUE))
+            model.local = ReadBack(model.local);
+        for (size_t k = 0; k < model.ranges.size(); k++)
+        {
+            if (writesRowBoxes && focus == Item(IDC_SLOT_VALUE + static_cast<int>(k)))
+                model.local = Inverse(k, ReadBack(Forward(k)));
+        }
+    }
+
+    // What typing leaves in a box becomes its value; a slot's value moves the
+    // local value.
+    void ApplyTyping(int id, const std::string& text)
+    {
+        const double value = BoxValue(text);
+        if (id == IDC_LOCAL_VALUE)
+            model.local = value;
+        else
+            model.local = Inverse(static_cast<size_t>(id - IDC_SLOT_VALUE), value);
     }
 
     // ----- the range dialog -----
@@ -570,7 +631,7 @@ class Soak : public MainWindowTest, public ::testing::WithParamInterface<unsigne
         WriteBytes(Path(name), image);
         if (readOnly)
             SetFileAttributesA(Path(name).c_str(), FILE_ATTRIBUTE_READONLY);
-        files[name] = {true, readOnly, -5, 5, {{"Locked", -1, 1}}};
+        files[name] = {true, readOnly, -5, 5, 2.5, {{"Locked", -1, 1}}};
     }
 
     SavePlan PlanSave(std::string* what)
@@ -633,7 +694,7 @@ class Soak : public MainWindowTest, public ::testing::WithParamInterface<unsigne
     {
         if (!plan.Saves())
             return;
-        files[plan.file] = {true, false, model.mainLow, model.mainHigh, model.ranges};
+        files[plan.file] = {true, false, model.mainLow, model.mainHigh, model.local, model.ranges};
         model.title = plan.file;
         model.modified = false;
     }
@@ -680,9 +741,15 @@ class Soak : public MainWindowTest, public ::testing::WithParamInterface<unsigne
         const char* kind = "";
         const std::string typed = RandomTyping(&kind);
         *what += std::string("type ") + kind + " \"" + typed + "\" into " + std::to_string(id);
-        const std::string expected = TypedResult(typed, Text(id));
+        const std::string before = Text(id);
+        const std::string expected = TypedResult(typed, before);
         Type(id, typed.c_str());
         EXPECT_EQ(Text(id), expected) << "the box holds the admitted characters";
+        // Keys the box refuses change nothing; an admitted key, or Backspace
+        // over a text, changes the text and so the value.
+        const bool changed = typed.empty() ? !before.empty() : !TypedResult(typed, "").empty();
+        if (changed)
+            ApplyTyping(id, expected);
         return kind;
     }
 
@@ -720,6 +787,7 @@ class Soak : public MainWindowTest, public ::testing::WithParamInterface<unsigne
         ExpectRangeDialog(plan);
         Command(IDM_NEW_RANGE);
         ApplyRangeDialog(plan);
+        ApplyRefresh(true, true);
     }
 
     void EditRangeEvent(std::string* what)
@@ -730,6 +798,7 @@ class Soak : public MainWindowTest, public ::testing::WithParamInterface<unsigne
         ExpectRangeDialog(plan);
         Click(IDC_SLOT_EDIT + k);
         ApplyRangeDialog(plan);
+        ApplyRefresh(false, true);
     }
 
     void DeleteRangeEvent(std::string* what)
@@ -738,6 +807,7 @@ class Soak : public MainWindowTest, public ::testing::WithParamInterface<unsigne
         *what += "delete button " + std::to_string(k);
         Click(IDC_SLOT_DELETE + k);
         model.ranges.erase(model.ranges.begin() + k);
+        ApplyRefresh(true, true);
     }
 
     void MainRangeEvent(std::string* what)
@@ -747,6 +817,7 @@ class Soak : public MainWindowTest, public ::testing::WithParamInterface<unsigne
         ExpectRangeDialog(plan);
         Command(IDM_NEW_MAIN);
         ApplyRangeDialog(plan);
+        ApplyRefresh(true, true);
     }
 
     void KeepOnTopEvent(std::string* what)
@@ -763,6 +834,7 @@ class Soak : public MainWindowTest, public ::testing::WithParamInterface<unsigne
         ExpectSave(plan);
         Command(IDM_SAVE_PROJECT);
         ApplySave(plan);
+        ApplyRefresh(true, false);
     }
 
     void OpenEvent(std::string* what)
@@ -785,6 +857,7 @@ class Soak : public MainWindowTest, public ::testing::WithParamInterface<unsigne
                     PressButton(dialog, IDCANCEL);
                 });
             Command(IDM_OPEN_PROJECT);
+            ApplyRefresh(true, true);
             return;
         }
         auto chosen = files.begin();
@@ -799,9 +872,11 @@ class Soak : public MainWindowTest, public ::testing::WithParamInterface<unsigne
         {
             model.mainLow = chosen->second.mainLow;
             model.mainHigh = chosen->second.mainHigh;
+            model.local = chosen->second.local;
             model.ranges = chosen->second.ranges;
             model.title = chosen->first;
         }
+        ApplyRefresh(true, true);
     }
 
     // A close the user calls off, with unsaved changes: the question is
@@ -939,19 +1014,17 @@ class Soak : public MainWindowTest, public ::testing::WithParamInterface<unsigne
         // (the focus has just come to it, or the program wrote it) or the
         // text its value was read from.
         const HWND focus = GetFocus();
-        const double low = project.mainLow;
-        const double span = project.mainHigh - project.mainLow;
+        EXPECT_TRUE(Same(project.localValue, model.local))
+            << "the local value is " << project.localValue << ", not " << model.local;
         const std::string local = Text(IDC_LOCAL_VALUE);
         if (focus == Item(IDC_LOCAL_VALUE))
         {
-            EXPECT_TRUE(local == Format(project.localValue) ||
-                        Same(project.localValue, ParseValue(local.c_str())))
-                << "the focused local value box shows \"" << local << "\" for "
-                << project.localValue;
+            EXPECT_TRUE(local == Format(model.local) || Same(model.local, BoxValue(local)))
+                << "the focused local value box shows \"" << local << "\" for " << model.local;
         }
         else
         {
-            EXPECT_EQ(local, Format(project.localValue));
+            EXPECT_EQ(local, Format(model.local));
         }
 
         for (int k = 0; k < RANGE_SLOTS; k++)
@@ -975,20 +1048,18 @@ class Soak : public MainWindowTest, public ::testing::WithParamInterface<unsigne
             EXPECT_EQ(r.low, m.low);
             EXPECT_EQ(r.high, m.high);
             // Every slot follows the local value, a typed one included.
-            EXPECT_TRUE(Same(r.value, r.low + (project.localValue - low) * (r.high - r.low) / span))
-                << "value " << r.value << " for local value " << project.localValue;
+            const double value = Forward(static_cast<size_t>(k));
+            EXPECT_TRUE(Same(r.value, value)) << "value " << r.value << ", not " << value;
             if (focus == Item(IDC_SLOT_VALUE + k))
             {
-                const double typed = ParseValue(shown.c_str());
-                EXPECT_TRUE(
-                    shown == Format(r.value) ||
-                    Same(project.localValue, low + (typed - r.low) * span / (r.high - r.low)))
+                EXPECT_TRUE(shown == Format(value) ||
+                            Same(model.local, Inverse(static_cast<size_t>(k), BoxValue(shown))))
                     << "the focused box shows \"" << shown << "\"; the local value is "
-                    << project.localValue;
+                    << model.local;
             }
             else
             {
-                EXPECT_EQ(shown, Format(r.value));
+                EXPECT_EQ(shown, Format(value));
             }
         }
     }
@@ -1009,7 +1080,8 @@ class Soak : public MainWindowTest, public ::testing::WithParamInterface<unsigne
         }
         project.mainLow = model.mainLow;
         project.mainHigh = model.mainHigh;
-        project.localValue = model.mainLow;
+        model.local = model.mainLow;
+        project.localValue = model.local;
         for (size_t k = 0; k < model.ranges.size(); k++)
             PutRange(static_cast<int>(k), model.ranges[k].name.c_str(), model.ranges[k].low,
                      model.ranges[k].high);
@@ -1031,8 +1103,10 @@ TEST_P(Soak, RandomEventsKeepTheWindowConsistent)
     StartingState();
     PutProjectFile("locked.prj", true);
     WriteBytes(Path("broken.prj"), std::vector<unsigned char>(100, 0x42));
-    files["broken.prj"] = {false, false, 0, 0, {}};
+    files["broken.prj"] = {false, false, 0, 0, 0, {}};
     Open();
+    // The first fill writes the focused local value box, which reads it back.
+    ApplyRefresh(true, false);
     CheckWindow();
     ASSERT_FALSE(HasFailure()) << "seed " << seed << ": the window does not start as expected";
 
@@ -1076,6 +1150,7 @@ TEST_P(Soak, RandomEventsKeepTheWindowConsistent)
     ASSERT_EQ(DecodeState(image.data(), image.size(), true, saved), 1) << "seed " << seed;
     EXPECT_EQ(saved.mainLow, model.mainLow);
     EXPECT_EQ(saved.mainHigh, model.mainHigh);
+    EXPECT_TRUE(Same(saved.localValue, model.local)) << "seed " << seed;
     for (int k = 0; k < RANGE_SLOTS; k++)
     {
         const bool used = k < static_cast<int>(model.ranges.size());
