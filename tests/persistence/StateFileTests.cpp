@@ -4,7 +4,9 @@
 #include "StateCodec.h"
 #include "StateFile.h"
 #include "TestFolder.h"
+#include "WindowSettings.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace
@@ -171,6 +173,108 @@ TEST_F(StateFiles, ASaveIntoAMissingFolderFails)
     FillProject();
     EXPECT_EQ(SaveState(Path("no-such-folder\\plan.prj").c_str()), 0);
     EXPECT_TRUE(ListFolder(folder).empty());
+}
+
+// A disk that fills up while a file is written: the test program's own
+// import of WriteFile, through which the file routines write, is replaced
+// for the length of the saves. Half of each write reaches the file; then the
+// write reports the full disk as a short count, or as a failure.
+decltype(&WriteFile) realWriteFile;
+bool reportShortCount;
+int writesTried;
+
+BOOL WINAPI HalfWriteFile(HANDLE file, LPCVOID bytes, DWORD size, LPDWORD written,
+                          LPOVERLAPPED overlapped)
+{
+    writesTried++;
+    DWORD half = 0;
+    realWriteFile(file, bytes, size / 2, &half, overlapped);
+    if (written)
+        *written = half;
+    if (reportShortCount)
+        return TRUE;
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+
+// The slot of this program's import address table that holds KERNEL32's
+// WriteFile.
+void** WriteFileSlot()
+{
+    BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+    const IMAGE_NT_HEADERS* headers = reinterpret_cast<IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports =
+        headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         dll->Name; dll++)
+    {
+        if (_stricmp(reinterpret_cast<char*>(base + dll->Name), "kernel32.dll") != 0)
+            continue;
+        auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
+        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
+        for (; name->u1.AddressOfData; name++, slot++)
+        {
+            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal))
+                continue;
+            const auto* byName =
+                reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), "WriteFile") == 0)
+                return reinterpret_cast<void**>(&slot->u1.Function);
+        }
+    }
+    return nullptr;
+}
+
+void PutInSlot(void** slot, void* function)
+{
+    DWORD old;
+    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old);
+    *slot = function;
+    VirtualProtect(slot, sizeof *slot, old, &old);
+}
+
+// Saved whole or not at all: a save whose writes fail partway leaves the old
+// state file, window settings and project byte for byte, and no temporary
+// file. A save that wrote over its file in place would leave half a file.
+TEST_F(StateFiles, AWriteThatFailsPartwayLeavesEveryFileAsItWas)
+{
+    const std::vector<unsigned char> oldState(STATE_IMAGE_SIZE, 0x11);
+    const std::vector<unsigned char> oldSettings(WINDOW_SETTINGS_SIZE, 0x22);
+    const std::vector<unsigned char> oldProject(PROJECT_IMAGE_SIZE, 0x33);
+    WriteBytes(Path("Values.dat"), oldState);
+    WriteBytes(Path("Values.ini"), oldSettings);
+    WriteBytes(Path("plan.prj"), oldProject);
+    FillProject();
+
+    void** slot = WriteFileSlot();
+    ASSERT_NE(slot, nullptr);
+    realWriteFile = reinterpret_cast<decltype(&WriteFile)>(*slot);
+    for (const bool shortCount : {true, false})
+    {
+        SCOPED_TRACE(shortCount ? "a short count" : "a failed write");
+        reportShortCount = shortCount;
+        writesTried = 0;
+        PutInSlot(slot, reinterpret_cast<void*>(HalfWriteFile));
+        const int state = SaveState(nullptr);
+        const int tried = writesTried;
+        const int settings = SaveWindowSettings(GetDesktopWindow());
+        const int saved = SaveState(Path("plan.prj").c_str());
+        PutInSlot(slot, reinterpret_cast<void*>(realWriteFile));
+
+        EXPECT_GT(tried, 0) << "the save got as far as writing";
+        EXPECT_GE(writesTried, 3);
+        EXPECT_EQ(state, 0);
+        EXPECT_EQ(settings, 0);
+        EXPECT_EQ(saved, 0);
+        EXPECT_EQ(ReadBytes(Path("Values.dat")), oldState);
+        EXPECT_EQ(ReadBytes(Path("Values.ini")), oldSettings);
+        EXPECT_EQ(ReadBytes(Path("plan.prj")), oldProject);
+        std::vector<std::string> names = ListFolder(folder);
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{"Values.dat", "Values.ini", "plan.prj"}))
+            << "no temporary file is left";
+    }
 }
 
 TEST_F(StateFiles, ASaveReplacesTheOldFileWhole)

@@ -244,6 +244,22 @@ TEST_F(RangeCommands, TheMainRangeModeNeverColoursTheLabels)
     ExpectMainWindowBack();
 }
 
+// A new main range with ranges in use: the local value stays where it is,
+// and every row takes its place in the new main range: 50 in -100 to 300 is
+// 150/400 of the way, 13.75 in A (10 to 20) and 375 in Bee (0 to 1000).
+TEST_F(RangeCommands, ANewMainRangeKeepsTheLocalValueAndRecomputesEveryRow)
+{
+    ExpectModal(UseRangeDialog(nullptr, nullptr, "-100", "300", IDOK));
+    Command(IDM_NEW_MAIN);
+    EXPECT_EQ(Text(IDC_MAIN_RANGE), "-100 to 300");
+    EXPECT_EQ(project.localValue, 50);
+    EXPECT_EQ(Text(IDC_LOCAL_VALUE), "50");
+    EXPECT_EQ(project.ranges[0].value, 13.75);
+    EXPECT_EQ(Text(IDC_SLOT_VALUE), "13.75");
+    EXPECT_EQ(project.ranges[1].value, 375);
+    EXPECT_EQ(Text(IDC_SLOT_VALUE + 1), "375");
+}
+
 TEST_F(RangeCommands, OkStoresTheBoundsAsShown)
 {
     PutRange(0, "A", 0.125, 10);
