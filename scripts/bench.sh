@@ -62,8 +62,7 @@ NumberText()
 }
 
 # Configures and builds targets of a Windows tree the way scripts/test.sh
-# does (the Wine test setting of the i686 tree is kept), quietly unless the
-# build fails.
+# does, so that nothing else is built again, quietly unless the build fails.
 #   BuildWindows PRESET TARGET...
 BuildWindows()
 {
