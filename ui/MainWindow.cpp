@@ -251,10 +251,10 @@ static void InitMainWindow(HWND window)
 }
 
 // Writes the window settings and then the state file, while the window is
-// still there. When either cannot be written, the user is told which file
-// and where, and chooses: Retry writes both again, Cancel keeps values open
-// as it was, so that nothing is lost without a word. True once both are
-// written.
+// still there. When either cannot be written, the user is told which file,
+// where, and what is lost without it, and chooses: Try Again writes both
+// again, Continue closes without them, Cancel keeps values open as it was.
+// True when the window may close.
 static bool SaveOnClose(HWND window)
 {
     for (;;)
@@ -272,15 +272,26 @@ static bool SaveOnClose(HWND window)
                                 ? "\"" STATE_FILE_NAME "\" and \"" WINDOW_SETTINGS_FILE_NAME "\""
                             : !stateSaved ? "\"" STATE_FILE_NAME "\""
                                           : "\"" WINDOW_SETTINGS_FILE_NAME "\"";
-        char text[MAX_PATH + 400];
+        const char* lost = !stateSaved && !settingsSaved
+                               ? "the values shown now, the window's place and Keep on Top are lost"
+                           : !stateSaved ? "the values shown now are lost"
+                                         : "the window's place and Keep on Top are not kept";
+        char text[MAX_PATH + 500];
         std::snprintf(text, sizeof text,
                       "values could not save %s in the folder\n%s\n\nThe file may be read-only "
-                      "or in use by another program, or the folder may be full or not writable. "
-                      "Without it, your last values are lost when values closes.\n\nChoose "
-                      "Retry to try again, or Cancel to keep values open.",
-                      files, folder);
-        if (MessageBoxA(window, text, "Values", MB_RETRYCANCEL | MB_ICONWARNING) != IDRETRY)
+                      "or in use by another program, or the folder may be full or not "
+                      "writable.\n\nChoose Try Again to save again, Continue to close values "
+                      "without saving (%s), or Cancel to keep values open.",
+                      files, folder, lost);
+        switch (MessageBoxA(window, text, "Values", MB_CANCELTRYCONTINUE | MB_ICONWARNING))
+        {
+        case IDTRYAGAIN:
+            break;
+        case IDCONTINUE:
+            return true;
+        default:
             return false;
+        }
     }
 }
 

@@ -155,6 +155,32 @@ TEST_F(Program, WithoutTheFileDialogsLibraryFileCommandsSaySoAndChangeNothing)
         EXPECT_EQ(name.find(".prj"), std::string::npos) << "a project was written: " << name;
 }
 
+// A close that cannot write still lets the user go, when asked to.
+TEST_F(Program, ContinueClosesWithoutTheFileThatCannotBeWritten)
+{
+    ProjectState old = {};
+    old.localValue = 5;
+    std::vector<unsigned char> image(STATE_IMAGE_SIZE);
+    EncodeState(old, true, image.data());
+    WriteBytes(Path("Values.dat"), image);
+    SetFileAttributesA(Path("Values.dat").c_str(), FILE_ATTRIBUTE_READONLY);
+    HWND window = Start();
+    ASSERT_TRUE(window);
+    SetItemText(window, IDC_LOCAL_VALUE, "8");
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    HWND question = WaitForWindow(process.dwProcessId, "Values", window);
+    ASSERT_TRUE(question);
+    EXPECT_NE(ItemText(question, 0xFFFF)
+                  .find("Continue to close values without saving (the "
+                        "values shown now are lost)"),
+              std::string::npos)
+        << ItemText(question, 0xFFFF);
+    Press(question, IDCONTINUE);
+    EXPECT_EQ(WaitForExit(), 0u);
+    EXPECT_EQ(ReadBytes(Path("Values.dat")), image);
+    EXPECT_EQ(ReadBytes(Path("Values.ini")).size(), WINDOW_SETTINGS_SIZE);
+}
+
 TEST_F(Program, DoesNotStartWithoutItsNumberLibrary)
 {
     const std::string alone = Path("values.exe");
