@@ -167,12 +167,18 @@ static void ValueBoxChanged(int id, HWND box)
     RedrawRangeLabels();
 }
 
-// A box the user leaves shows its value in the display form, as every other
-// box does: a typed 1.234 then reads 1.23, and a number the ranges could not
-// take (any slot value while the main range is 0 to 0) shows what it became.
-// The focus has already moved on, so this write is not read back as typing.
+// A box the user leaves for another control of values shows its value in
+// the display form, as every other box does: a typed 1.234 then reads 1.23,
+// and a number the ranges could not take (any slot value while the main
+// range is 0 to 0) shows what it became. The focus has already moved on, so
+// this write is not read back as typing. When the window is only
+// deactivated (another program comes to the front, Alt+Tab, a box of another
+// program), no window of this thread has the focus now, and the box keeps
+// the user's text and caret: the focus comes back to it as it was.
 static void ValueBoxLeft(int id)
 {
+    if (!GetFocus())
+        return;
     if (id == IDC_LOCAL_VALUE)
         ShowNumber(id, project.localValue);
     else if (id >= IDC_SLOT_VALUE && id < IDC_SLOT_VALUE + RANGE_SLOTS &&

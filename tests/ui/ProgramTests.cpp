@@ -181,6 +181,44 @@ TEST_F(Program, ContinueClosesWithoutTheFileThatCannotBeWritten)
     EXPECT_EQ(ReadBytes(Path("Values.ini")).size(), WINDOW_SETTINGS_SIZE);
 }
 
+// Another program's window coming to the front leaves the box being typed in
+// as it is, text and caret; the focus comes back to it so.
+TEST_F(Program, TypingIsLeftAloneWhileTheWindowIsInactive)
+{
+    HWND window = Start();
+    ASSERT_TRUE(window);
+    HWND box = GetDlgItem(window, IDC_LOCAL_VALUE);
+    SendMessageA(box, EM_SETSEL, 0, -1);
+    for (char c : std::string("12."))
+        PostMessageA(box, WM_CHAR, static_cast<unsigned char>(c), 0);
+    ASSERT_TRUE(WaitUntil([window] { return ItemText(window, IDC_LOCAL_VALUE) == "12."; }));
+
+    HWND elsewhere = ShowWindowElsewhere();
+    Sleep(200);
+    HandleOwnMessages();
+    EXPECT_EQ(ItemText(window, IDC_LOCAL_VALUE), "12.");
+    SetForegroundWindow(window);
+    EXPECT_TRUE(WaitUntil([window] { return GetForegroundWindow() == window; }));
+    DestroyWindow(elsewhere);
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    EXPECT_TRUE(WaitUntil(
+        [&thread, window]
+        {
+            return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread) &&
+                   thread.hwndFocus == GetDlgItem(window, IDC_LOCAL_VALUE);
+        }))
+        << "the focus is not back in the box";
+    EXPECT_EQ(ItemText(window, IDC_LOCAL_VALUE), "12.");
+    const LRESULT selection = SendMessageA(box, EM_GETSEL, 0, 0);
+    EXPECT_EQ(LOWORD(selection), 3) << "the caret moved";
+    EXPECT_EQ(HIWORD(selection), 3);
+
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WaitForExit(), 0u);
+    EXPECT_EQ(SavedState(Path("Values.dat")).localValue, 12);
+}
+
 TEST_F(Program, DoesNotStartWithoutItsNumberLibrary)
 {
     const std::string alone = Path("values.exe");
