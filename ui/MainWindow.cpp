@@ -315,6 +315,26 @@ static void CloseMainWindow(HWND window)
     DestroyWindow(window);
 }
 
+// The session ends (log-off, restart, shutdown, or an installer closing
+// programs): both files are written as at a close, but without a question of
+// any kind, for nobody may be there to answer; unsaved project changes stay
+// in the state file, as between any two runs. Then the process ends at once:
+// the system would end it anyway, and a question or a dialog that may be
+// open further down the stack must not carry on.
+static void EndSession(HWND window)
+{
+    SaveWindowSettings(window);
+    SaveState(nullptr);
+    ExitProcess(0);
+}
+
+// A dialog procedure's answer to a message that wants a result.
+static INT_PTR Answer(HWND window, LONG_PTR result)
+{
+    SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message)
@@ -341,6 +361,14 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CLOSE:
         CloseMainWindow(window);
         return TRUE;
+
+    case WM_QUERYENDSESSION:
+        return Answer(window, TRUE); // the values are kept whatever happens
+
+    case WM_ENDSESSION:
+        if (wParam)
+            EndSession(window);
+        return Answer(window, 0);
 
     case WM_DPICHANGED:
         ChangeScale(window, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));

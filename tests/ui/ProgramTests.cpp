@@ -21,6 +21,22 @@ ProjectState SavedState(const std::string& path)
     return state;
 }
 
+// New, Main Value Range in the program's window: its dialog, once shown.
+HWND OpenMainRangeDialog(DWORD process, HWND window)
+{
+    Press(window, IDM_NEW_MAIN);
+    return WaitForWindow(process, "Compressed Value Range", window);
+}
+
+// OK in the range dialog with these bounds; true once the dialog has gone.
+bool EnterRange(HWND dialog, const char* low, const char* high)
+{
+    SetItemText(dialog, IDC_RANGE_LOW, low);
+    SetItemText(dialog, IDC_RANGE_HIGH, high);
+    Press(dialog, IDOK);
+    return WaitUntil([dialog] { return !IsWindow(dialog); });
+}
+
 TEST_F(Program, FirstRunInAnEmptyFolder)
 {
     HWND window = Start();
@@ -73,15 +89,9 @@ TEST_F(Program, ClosingWithUnsavedChangesAsksFirst)
 {
     HWND window = Start();
     ASSERT_TRUE(window);
-    Press(window, IDM_NEW_MAIN);
-    HWND dialog = WaitForWindow(process.dwProcessId, "Compressed Value Range", window);
+    HWND dialog = OpenMainRangeDialog(process.dwProcessId, window);
     ASSERT_TRUE(dialog);
-    SetItemText(dialog, IDC_RANGE_LOW, "1");
-    SetItemText(dialog, IDC_RANGE_HIGH, "2");
-    Press(dialog, IDOK);
-    for (int i = 0; i < 200 && IsWindow(dialog); i++)
-        Sleep(50);
-    ASSERT_FALSE(IsWindow(dialog));
+    ASSERT_TRUE(EnterRange(dialog, "1", "2"));
     EXPECT_EQ(ItemText(window, IDC_MAIN_RANGE), "1 to 2");
 
     PostMessageA(window, WM_CLOSE, 0, 0);
@@ -153,6 +163,47 @@ TEST_F(Program, WithoutTheFileDialogsLibraryFileCommandsSaySoAndChangeNothing)
     EXPECT_EQ(SavedState(Path("Values.dat")).localValue, 42);
     for (const std::string& name : ListFolder(folder))
         EXPECT_EQ(name.find(".prj"), std::string::npos) << "a project was written: " << name;
+}
+
+// At a log-off both files are written as at a close, without a question of
+// any kind: not about the unsaved project changes, not about a file that
+// cannot be written. Under Wine, wineboot --end-session ends the session as
+// Windows does (both messages to every window, then whatever is left is
+// ended); elsewhere the test sends the two messages itself.
+TEST_F(Program, ALogOffWritesTheFilesWithoutAsking)
+{
+    const std::vector<unsigned char> oldSettings(WINDOW_SETTINGS_SIZE, 0);
+    WriteBytes(Path("Values.ini"), oldSettings);
+    SetFileAttributesA(Path("Values.ini").c_str(), FILE_ATTRIBUTE_READONLY);
+    HWND window = Start();
+    ASSERT_TRUE(window);
+    HWND dialog = OpenMainRangeDialog(process.dwProcessId, window);
+    ASSERT_TRUE(dialog);
+    ASSERT_TRUE(EnterRange(dialog, "0", "10"));
+    SetItemText(window, IDC_LOCAL_VALUE, "7");
+
+    if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version"))
+    {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION wineboot = {};
+        char commandLine[] = "wineboot.exe --end-session";
+        ASSERT_TRUE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &startup, &wineboot));
+        EXPECT_EQ(WaitForExitCode(wineboot.hProcess), 0u);
+        CloseHandle(wineboot.hProcess);
+        CloseHandle(wineboot.hThread);
+    }
+    else
+    {
+        EXPECT_TRUE(SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+        SendMessageA(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    }
+    EXPECT_EQ(WaitForExit(), 0u);
+    const ProjectState saved = SavedState(Path("Values.dat"));
+    EXPECT_EQ(saved.localValue, 7);
+    EXPECT_EQ(saved.mainHigh, 10);
+    EXPECT_EQ(ReadBytes(Path("Values.ini")), oldSettings);
 }
 
 // A close that cannot write still lets the user go, when asked to.
