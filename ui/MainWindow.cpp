@@ -328,6 +328,18 @@ static void EndSession(HWND window)
     ExitProcess(0);
 }
 
+// Another start of values in this folder asks the window to come forward,
+// with whatever it has open in front of it: the range dialog, a question, a
+// file dialog. This thread answers, so a window that is already closing
+// (its files written, about to be destroyed) does not, and that start waits
+// for this process to end instead.
+static void ComeForward(HWND window)
+{
+    if (IsIconic(window))
+        ShowWindow(window, SW_RESTORE);
+    SetForegroundWindow(GetLastActivePopup(window));
+}
+
 // A dialog procedure's answer to a message that wants a result.
 static INT_PTR Answer(HWND window, LONG_PTR result)
 {
@@ -369,6 +381,10 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (wParam)
             EndSession(window);
         return Answer(window, 0);
+
+    case WM_COME_FORWARD:
+        ComeForward(window);
+        return Answer(window, TRUE);
 
     case WM_DPICHANGED:
         ChangeScale(window, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));

@@ -165,6 +165,114 @@ TEST_F(Program, WithoutTheFileDialogsLibraryFileCommandsSaySoAndChangeNothing)
         EXPECT_EQ(name.find(".prj"), std::string::npos) << "a project was written: " << name;
 }
 
+// A second start in the folder of a running values shows that window,
+// restored and in front, and ends at once having written nothing. The folder
+// is compared as Windows compares paths: case and 8.3 names aside.
+TEST_F(Program, ASecondStartInTheSameFolderShowsTheFirstWindow)
+{
+    HWND window = Start();
+    ASSERT_TRUE(window);
+    SetItemText(window, IDC_LOCAL_VALUE, "6");
+    std::string upper = folder;
+    CharUpperA(&upper[0]);
+    char shortName[MAX_PATH] = {};
+    GetShortPathNameA(folder.c_str(), shortName, MAX_PATH);
+    for (const std::string& same : {upper, std::string(shortName)})
+    {
+        SCOPED_TRACE(same);
+        ShowWindow(window, SW_MINIMIZE);
+        HWND elsewhere = ShowWindowElsewhere();
+        PROCESS_INFORMATION second = StartAnother(same);
+        EXPECT_EQ(WaitForExitCode(second.hProcess), 0u);
+        EXPECT_TRUE(
+            WaitUntil([window] { return !IsIconic(window) && GetForegroundWindow() == window; }))
+            << "the first window is not restored and in front";
+        DestroyWindow(elsewhere);
+    }
+    EXPECT_EQ(ShownWindows(process.dwProcessId).size(), 1u);
+    EXPECT_EQ(ItemText(window, IDC_LOCAL_VALUE), "6");
+    EXPECT_FALSE(FileExists(Path("Values.dat"))) << "written before the first window closed";
+    EXPECT_FALSE(FileExists(Path("Values.ini")));
+
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WaitForExit(), 0u);
+    EXPECT_EQ(SavedState(Path("Values.dat")).localValue, 6);
+}
+
+// Two starts at once, as a double click may give: one window, whichever
+// start made it; the other waits for it to show, brings it forward and ends.
+TEST_F(Program, TwoStartsAtOnceShowOneWindow)
+{
+    const PROCESS_INFORMATION starts[] = {StartAnother(folder), StartAnother(folder)};
+    const HANDLE both[] = {starts[0].hProcess, starts[1].hProcess};
+    const DWORD ended = WaitForMultipleObjects(2, both, FALSE, 20000);
+    ASSERT_LT(ended, WAIT_OBJECT_0 + 2) << "neither start ended";
+    const PROCESS_INFORMATION& shows = starts[ended == WAIT_OBJECT_0 ? 1 : 0];
+    EXPECT_EQ(WaitForExitCode(both[ended - WAIT_OBJECT_0]), 0u);
+    HWND window = WaitForWindow(shows.dwProcessId, "Values");
+    ASSERT_TRUE(window);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExitCode(shows.hProcess), 0u);
+}
+
+TEST_F(Program, StartsInTwoFoldersBothRun)
+{
+    HWND window = Start();
+    ASSERT_TRUE(window);
+    const std::string other = Path("other");
+    ASSERT_TRUE(CreateDirectoryA(other.c_str(), nullptr));
+    PROCESS_INFORMATION second = StartAnother(other);
+    HWND otherWindow = WaitForWindow(second.dwProcessId, "Values");
+    ASSERT_TRUE(otherWindow);
+    EXPECT_TRUE(IsWindowVisible(window));
+    SetItemText(otherWindow, IDC_LOCAL_VALUE, "9");
+    PostMessageA(otherWindow, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExitCode(second.hProcess), 0u);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(), 0u);
+    EXPECT_EQ(SavedState(other + "\\Values.dat").localValue, 9);
+    EXPECT_EQ(SavedState(Path("Values.dat")).localValue, 0);
+}
+
+// The guard goes with the process, however it ends.
+TEST_F(Program, AfterTheFirstIsKilledTheNextStartOpens)
+{
+    ASSERT_TRUE(Start());
+    TerminateProcess(process.hProcess, 7);
+    ASSERT_EQ(WaitForExit(), 7u);
+    HWND window = Start();
+    ASSERT_TRUE(window) << "the folder is still taken";
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(), 0u);
+}
+
+// What the first window has open in front of it comes forward with it: the
+// range dialog, the question at the close.
+TEST_F(Program, ASecondStartBringsForwardWhatTheFirstHasOpen)
+{
+    HWND window = Start();
+    ASSERT_TRUE(window);
+    HWND dialog = OpenMainRangeDialog(process.dwProcessId, window);
+    ASSERT_TRUE(dialog);
+    HWND elsewhere = ShowWindowElsewhere();
+    EXPECT_EQ(WaitForExitCode(StartAnother(folder).hProcess), 0u);
+    EXPECT_TRUE(WaitUntil([dialog] { return GetForegroundWindow() == dialog; }));
+
+    ASSERT_TRUE(EnterRange(dialog, "1", "2"));
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    HWND question = WaitForWindow(process.dwProcessId, "Save Data", window);
+    ASSERT_TRUE(question);
+    SetForegroundWindow(elsewhere);
+    ASSERT_TRUE(WaitUntil([elsewhere] { return GetForegroundWindow() == elsewhere; }));
+    EXPECT_EQ(WaitForExitCode(StartAnother(folder).hProcess), 0u);
+    EXPECT_TRUE(WaitUntil([question] { return GetForegroundWindow() == question; }));
+    DestroyWindow(elsewhere);
+
+    Press(question, IDNO);
+    EXPECT_EQ(WaitForExit(), 0u);
+    EXPECT_EQ(SavedState(Path("Values.dat")).mainHigh, 2);
+}
+
 // At a log-off both files are written as at a close, without a question of
 // any kind: not about the unsaved project changes, not about a file that
 // cannot be written. Under Wine, wineboot --end-session ends the session as
