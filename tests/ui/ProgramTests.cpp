@@ -277,7 +277,8 @@ TEST_F(Program, ASecondStartBringsForwardWhatTheFirstHasOpen)
 // any kind: not about the unsaved project changes, not about a file that
 // cannot be written. Under Wine, wineboot --end-session ends the session as
 // Windows does (both messages to every window, then whatever is left is
-// ended); elsewhere the test sends the two messages itself.
+// ended); elsewhere the test sends the two messages itself. The test program
+// has no window of its own by then, or wineboot would end it too.
 TEST_F(Program, ALogOffWritesTheFilesWithoutAsking)
 {
     const std::vector<unsigned char> oldSettings(WINDOW_SETTINGS_SIZE, 0);
