@@ -4,22 +4,28 @@
 
 #include <cstring>
 
+std::size_t FileNameOffset(const char* path)
+{
+    std::size_t offset = 0;
+    for (const char* p = path; *p; p = CharNextA(p))
+    {
+        if (*p == '\\' || *p == '/')
+            offset = static_cast<std::size_t>(p - path) + 1;
+    }
+    return offset;
+}
+
 // The folder part of path, for the temporary file: everything up to the last
 // separator, or "." for a bare file name in the working directory.
 static bool FolderOf(const char* path, char* folder, std::size_t size)
 {
-    const char* slash = nullptr;
-    for (const char* p = path; *p; p++)
-    {
-        if (*p == '\\' || *p == '/')
-            slash = p;
-    }
-    if (!slash)
+    const std::size_t name = FileNameOffset(path);
+    if (name == 0)
     {
         std::strcpy(folder, ".");
         return true;
     }
-    std::size_t length = static_cast<std::size_t>(slash - path);
+    std::size_t length = name - 1;
     if (length == 0 || (length == 2 && path[1] == ':'))
         length++; // keep the root's own separator: "\" or "C:\"
     if (length >= size)

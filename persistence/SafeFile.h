@@ -13,3 +13,9 @@ int WriteWholeFile(const char* path, const unsigned char* bytes, std::size_t siz
 // Returns the number of bytes read, or -1 when the file cannot be opened or
 // read.
 long ReadFileStart(const char* path, unsigned char* bytes, std::size_t size);
+
+// Where the file name starts in path: just after the last '\\' or '/', or 0
+// when there is none. The path is read character by character in the ANSI
+// code page, for in a double-byte one such as 932 (Japanese) the second byte
+// of a character may be 0x5C, the backslash.
+std::size_t FileNameOffset(const char* path);

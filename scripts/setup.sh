@@ -9,7 +9,7 @@ g++-mingw-w64-i686-posix binutils-mingw-w64-i686
 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
 wine wine64 wine32:i386 fonts-wine xvfb xauth
 libgtest-dev googletest
-wixl msitools"
+wixl msitools locales"
 
 missing=""
 for package in $PACKAGES "$@"; do
@@ -19,22 +19,38 @@ for package in $PACKAGES "$@"; do
     *) missing="$missing $package" ;;
     esac
 done
-[ -z "$missing" ] && exit 0
+# The code page 932 tests run Wine in this locale; without it generated,
+# Wine cannot name files with Japanese characters.
+japanese=""
+locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\{0,1\}8' || japanese=ja_JP.UTF-8
+[ -z "$missing$japanese" ] && exit 0
 
-echo "Installing:$missing"
 if [ "$(id -u)" -eq 0 ]; then
     sudo=""
 elif command -v sudo >/dev/null 2>&1; then
     sudo="sudo"
 else
-    echo "These packages are missing and this user cannot install them:$missing" >&2
+    echo "These are missing and this user cannot install them:$missing $japanese" >&2
     exit 1
 fi
 
-export DEBIAN_FRONTEND=noninteractive
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    $sudo dpkg --add-architecture i386
+if [ -n "$missing" ]; then
+    echo "Installing:$missing"
+    export DEBIAN_FRONTEND=noninteractive
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        $sudo dpkg --add-architecture i386
+    fi
+    $sudo apt-get update -qq
+    # shellcheck disable=SC2086
+    $sudo apt-get install -y -qq --no-install-recommends $missing >/dev/null
 fi
-$sudo apt-get update -qq
-# shellcheck disable=SC2086
-$sudo apt-get install -y -qq --no-install-recommends $missing >/dev/null
+
+if [ -n "$japanese" ]; then
+    echo "Generating the locale $japanese"
+    if grep -q '^# *ja_JP\.UTF-8 UTF-8' /etc/locale.gen; then
+        $sudo sed -i 's/^# *\(ja_JP\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    elif ! grep -q '^ja_JP\.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+        echo 'ja_JP.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+    fi
+    $sudo locale-gen >/dev/null
+fi

@@ -167,12 +167,18 @@ static void ValueBoxChanged(int id, HWND box)
     RedrawRangeLabels();
 }
 
-// A box the user leaves shows its value in the display form, as every other
-// box does: a typed 1.234 then reads 1.23, and a number the ranges could not
-// take (any slot value while the main range is 0 to 0) shows what it became.
-// The focus has already moved on, so this write is not read back as typing.
+// A box the user leaves for another control of values shows its value in
+// the display form, as every other box does: a typed 1.234 then reads 1.23,
+// and a number the ranges could not take (any slot value while the main
+// range is 0 to 0) shows what it became. The focus has already moved on, so
+// this write is not read back as typing. When the window is only
+// deactivated (another program comes to the front, Alt+Tab, a box of another
+// program), no window of this thread has the focus now, and the box keeps
+// the user's text and caret: the focus comes back to it as it was.
 static void ValueBoxLeft(int id)
 {
+    if (!GetFocus())
+        return;
     if (id == IDC_LOCAL_VALUE)
         ShowNumber(id, project.localValue);
     else if (id >= IDC_SLOT_VALUE && id < IDC_SLOT_VALUE + RANGE_SLOTS &&
@@ -251,10 +257,10 @@ static void InitMainWindow(HWND window)
 }
 
 // Writes the window settings and then the state file, while the window is
-// still there. When either cannot be written, the user is told which file
-// and where, and chooses: Retry writes both again, Cancel keeps values open
-// as it was, so that nothing is lost without a word. True once both are
-// written.
+// still there. When either cannot be written, the user is told which file,
+// where, and what is lost without it, and chooses: Try Again writes both
+// again, Continue closes without them, Cancel keeps values open as it was.
+// True when the window may close.
 static bool SaveOnClose(HWND window)
 {
     for (;;)
@@ -272,15 +278,26 @@ static bool SaveOnClose(HWND window)
                                 ? "\"" STATE_FILE_NAME "\" and \"" WINDOW_SETTINGS_FILE_NAME "\""
                             : !stateSaved ? "\"" STATE_FILE_NAME "\""
                                           : "\"" WINDOW_SETTINGS_FILE_NAME "\"";
-        char text[MAX_PATH + 400];
+        const char* lost = !stateSaved && !settingsSaved
+                               ? "the values shown now, the window's place and Keep on Top are lost"
+                           : !stateSaved ? "the values shown now are lost"
+                                         : "the window's place and Keep on Top are not kept";
+        char text[MAX_PATH + 500];
         std::snprintf(text, sizeof text,
                       "values could not save %s in the folder\n%s\n\nThe file may be read-only "
-                      "or in use by another program, or the folder may be full or not writable. "
-                      "Without it, your last values are lost when values closes.\n\nChoose "
-                      "Retry to try again, or Cancel to keep values open.",
-                      files, folder);
-        if (MessageBoxA(window, text, "Values", MB_RETRYCANCEL | MB_ICONWARNING) != IDRETRY)
+                      "or in use by another program, or the folder may be full or not "
+                      "writable.\n\nChoose Try Again to save again, Continue to close values "
+                      "without saving (%s), or Cancel to keep values open.",
+                      files, folder, lost);
+        switch (MessageBoxA(window, text, "Values", MB_CANCELTRYCONTINUE | MB_ICONWARNING))
+        {
+        case IDTRYAGAIN:
+            break;
+        case IDCONTINUE:
+            return true;
+        default:
             return false;
+        }
     }
 }
 
@@ -296,6 +313,38 @@ static void CloseMainWindow(HWND window)
     editIcon = nullptr;
     deleteIcon = nullptr;
     DestroyWindow(window);
+}
+
+// The session ends (log-off, restart, shutdown, or an installer closing
+// programs): both files are written as at a close, but without a question of
+// any kind, for nobody may be there to answer; unsaved project changes stay
+// in the state file, as between any two runs. Then the process ends at once:
+// the system would end it anyway, and a question or a dialog that may be
+// open further down the stack must not carry on.
+static void EndSession(HWND window)
+{
+    SaveWindowSettings(window);
+    SaveState(nullptr);
+    ExitProcess(0);
+}
+
+// Another start of values in this folder asks the window to come forward,
+// with whatever it has open in front of it: the range dialog, a question, a
+// file dialog. This thread answers, so a window that is already closing
+// (its files written, about to be destroyed) does not, and that start waits
+// for this process to end instead.
+static void ComeForward(HWND window)
+{
+    if (IsIconic(window))
+        ShowWindow(window, SW_RESTORE);
+    SetForegroundWindow(GetLastActivePopup(window));
+}
+
+// A dialog procedure's answer to a message that wants a result.
+static INT_PTR Answer(HWND window, LONG_PTR result)
+{
+    SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
+    return TRUE;
 }
 
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -324,6 +373,18 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CLOSE:
         CloseMainWindow(window);
         return TRUE;
+
+    case WM_QUERYENDSESSION:
+        return Answer(window, TRUE); // the values are kept whatever happens
+
+    case WM_ENDSESSION:
+        if (wParam)
+            EndSession(window);
+        return Answer(window, 0);
+
+    case WM_COME_FORWARD:
+        ComeForward(window);
+        return Answer(window, TRUE);
 
     case WM_DPICHANGED:
         ChangeScale(window, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));

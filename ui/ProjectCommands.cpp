@@ -2,6 +2,7 @@
 #include "Values.h"
 
 #include "ProjectState.h"
+#include "SafeFile.h"
 #include "StateFile.h"
 
 #include <commdlg.h>
@@ -73,14 +74,15 @@ static void PrepareFileDialog(OPENFILENAMEA* dialog, char* path, char* title)
 }
 
 // The chosen file becomes the current project: its name, and its folder
-// (the full path cut at the last backslash).
+// (the full path cut at the last separator, found in the code page's
+// characters, not its bytes).
 static void TakeProjectName(const char* path, const char* title)
 {
     CopyText(project.projectTitle, PATH_SIZE, title);
     CopyText(project.projectDir, PATH_SIZE, path);
-    char* slash = std::strrchr(project.projectDir, '\\');
-    if (slash)
-        *slash = '\0';
+    const std::size_t name = FileNameOffset(project.projectDir);
+    if (name > 0)
+        project.projectDir[name - 1] = '\0';
 }
 
 static void ReportFileError(const char* format, const char* path)

@@ -43,6 +43,10 @@ bool FindFunction(HMODULE library, const char* name, Function* function)
 // shared, never destroyed.
 HANDLE LoadProgramIcon(int width, int height);
 
+// Sent by another start of values in the same folder: the main window comes
+// to the front and answers true.
+constexpr UINT WM_COME_FORWARD = WM_APP + 1;
+
 // Main window.
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Creates the main window from its template, shows it, fills it and makes

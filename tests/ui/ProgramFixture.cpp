@@ -79,15 +79,33 @@ void Program::SetUp()
         CopyFileA((ProgramFolder() + icon).c_str(), Path(icon).c_str(), FALSE);
 }
 
+static void EndProcess(PROCESS_INFORMATION& started)
+{
+    if (!started.hProcess)
+        return;
+    if (WaitForSingleObject(started.hProcess, 0) == WAIT_TIMEOUT)
+        TerminateProcess(started.hProcess, 99);
+    CloseHandle(started.hProcess);
+    CloseHandle(started.hThread);
+    started = {};
+}
+
+static PROCESS_INFORMATION Launch(const std::string& program, const std::string& in)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    char commandLine[] = "values.exe";
+    PROCESS_INFORMATION started = {};
+    CreateProcessA(program.c_str(), commandLine, nullptr, nullptr, FALSE, 0, nullptr, in.c_str(),
+                   &startup, &started);
+    return started;
+}
+
 void Program::TearDown()
 {
-    if (process.hProcess)
-    {
-        if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
-            TerminateProcess(process.hProcess, 99);
-        CloseHandle(process.hProcess);
-        CloseHandle(process.hThread);
-    }
+    EndProcess(process);
+    for (PROCESS_INFORMATION& other : others)
+        EndProcess(other);
     InTestFolder::TearDown();
 }
 
@@ -98,21 +116,62 @@ HWND Program::Start(const std::string& program)
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);
     }
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    char commandLine[] = "values.exe";
-    process = {};
-    if (!CreateProcessA(program.c_str(), commandLine, nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &startup, &process))
+    process = Launch(program, folder);
+    if (!process.hProcess)
         return nullptr;
     return WaitForWindow(process.dwProcessId, "Values");
 }
 
-DWORD Program::WaitForExit()
+PROCESS_INFORMATION Program::StartAnother(const std::string& in)
 {
-    if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0)
+    others.push_back(Launch(ProgramFolder() + "values.exe", in));
+    EXPECT_TRUE(others.back().hProcess) << "cannot start values.exe in " << in;
+    return others.back();
+}
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeout)
+{
+    const DWORD start = GetTickCount();
+    while (!done())
+    {
+        if (GetTickCount() - start >= timeout)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        HandleOwnMessages();
+    }
+    return true;
+}
+
+void HandleOwnMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+    {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+DWORD WaitForExitCode(HANDLE process)
+{
+    if (!WaitUntil([process] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, 20000))
         return 0xDEADBEEF;
     DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
+    GetExitCodeProcess(process, &code);
     return code;
+}
+
+HWND ShowWindowElsewhere()
+{
+    HWND window = CreateWindowA("STATIC", "Elsewhere", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600, 400,
+                                200, 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetForegroundWindow(window);
+    EXPECT_TRUE(WaitUntil([window] { return GetForegroundWindow() == window; }))
+        << "the test's own window did not come to the front";
+    return window;
+}
+
+DWORD Program::WaitForExit()
+{
+    return WaitForExitCode(process.hProcess);
 }

@@ -4,6 +4,7 @@
 
 #include "TestFolder.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,18 @@ std::string ItemText(HWND window, int id);
 void SetItemText(HWND window, int id, const char* text);
 void Press(HWND window, int id);
 
+// Handles the messages of the test's own windows, which activating a window
+// of another process may wait on.
+void HandleOwnMessages();
+// Waits until done() holds, handling the test's own messages meanwhile;
+// false when the timeout passed first.
+bool WaitUntil(const std::function<bool()>& done, DWORD timeout = 5000);
+// The exit code of a process, or 0xDEADBEEF when it has not ended in time.
+DWORD WaitForExitCode(HANDLE process);
+// A top-level window of the test's own process, in front: for values, a
+// window of another program. The test destroys it.
+HWND ShowWindowElsewhere();
+
 class Program : public InTestFolder
 {
   protected:
@@ -34,6 +47,13 @@ class Program : public InTestFolder
     HWND Start(const std::string& program = ProgramFolder() + "values.exe");
     // The exit code, or 0xDEADBEEF when the program has not ended in time.
     DWORD WaitForExit();
+    // Starts values.exe once more, in a working folder of the test's
+    // choosing, without waiting for anything; ended at the end of the test
+    // if it is still running.
+    PROCESS_INFORMATION StartAnother(const std::string& in);
 
     PROCESS_INFORMATION process = {};
+
+  private:
+    std::vector<PROCESS_INFORMATION> others;
 };

@@ -21,6 +21,22 @@ ProjectState SavedState(const std::string& path)
     return state;
 }
 
+// New, Main Value Range in the program's window: its dialog, once shown.
+HWND OpenMainRangeDialog(DWORD process, HWND window)
+{
+    Press(window, IDM_NEW_MAIN);
+    return WaitForWindow(process, "Compressed Value Range", window);
+}
+
+// OK in the range dialog with these bounds; true once the dialog has gone.
+bool EnterRange(HWND dialog, const char* low, const char* high)
+{
+    SetItemText(dialog, IDC_RANGE_LOW, low);
+    SetItemText(dialog, IDC_RANGE_HIGH, high);
+    Press(dialog, IDOK);
+    return WaitUntil([dialog] { return !IsWindow(dialog); });
+}
+
 TEST_F(Program, FirstRunInAnEmptyFolder)
 {
     HWND window = Start();
@@ -73,15 +89,9 @@ TEST_F(Program, ClosingWithUnsavedChangesAsksFirst)
 {
     HWND window = Start();
     ASSERT_TRUE(window);
-    Press(window, IDM_NEW_MAIN);
-    HWND dialog = WaitForWindow(process.dwProcessId, "Compressed Value Range", window);
+    HWND dialog = OpenMainRangeDialog(process.dwProcessId, window);
     ASSERT_TRUE(dialog);
-    SetItemText(dialog, IDC_RANGE_LOW, "1");
-    SetItemText(dialog, IDC_RANGE_HIGH, "2");
-    Press(dialog, IDOK);
-    for (int i = 0; i < 200 && IsWindow(dialog); i++)
-        Sleep(50);
-    ASSERT_FALSE(IsWindow(dialog));
+    ASSERT_TRUE(EnterRange(dialog, "1", "2"));
     EXPECT_EQ(ItemText(window, IDC_MAIN_RANGE), "1 to 2");
 
     PostMessageA(window, WM_CLOSE, 0, 0);
@@ -153,6 +163,220 @@ TEST_F(Program, WithoutTheFileDialogsLibraryFileCommandsSaySoAndChangeNothing)
     EXPECT_EQ(SavedState(Path("Values.dat")).localValue, 42);
     for (const std::string& name : ListFolder(folder))
         EXPECT_EQ(name.find(".prj"), std::string::npos) << "a project was written: " << name;
+}
+
+// A second start in the folder of a running values shows that window,
+// restored and in front, and ends at once having written nothing. The folder
+// is compared as Windows compares paths: case and 8.3 names aside.
+TEST_F(Program, ASecondStartInTheSameFolderShowsTheFirstWindow)
+{
+    HWND window = Start();
+    ASSERT_TRUE(window);
+    SetItemText(window, IDC_LOCAL_VALUE, "6");
+    std::string upper = folder;
+    CharUpperA(&upper[0]);
+    char shortName[MAX_PATH] = {};
+    GetShortPathNameA(folder.c_str(), shortName, MAX_PATH);
+    for (const std::string& same : {upper, std::string(shortName)})
+    {
+        SCOPED_TRACE(same);
+        ShowWindow(window, SW_MINIMIZE);
+        HWND elsewhere = ShowWindowElsewhere();
+        PROCESS_INFORMATION second = StartAnother(same);
+        EXPECT_EQ(WaitForExitCode(second.hProcess), 0u);
+        EXPECT_TRUE(
+            WaitUntil([window] { return !IsIconic(window) && GetForegroundWindow() == window; }))
+            << "the first window is not restored and in front";
+        DestroyWindow(elsewhere);
+    }
+    EXPECT_EQ(ShownWindows(process.dwProcessId).size(), 1u);
+    EXPECT_EQ(ItemText(window, IDC_LOCAL_VALUE), "6");
+    EXPECT_FALSE(FileExists(Path("Values.dat"))) << "written before the first window closed";
+    EXPECT_FALSE(FileExists(Path("Values.ini")));
+
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WaitForExit(), 0u);
+    EXPECT_EQ(SavedState(Path("Values.dat")).localValue, 6);
+}
+
+// Two starts at once, as a double click may give: one window, whichever
+// start made it; the other waits for it to show, brings it forward and ends.
+TEST_F(Program, TwoStartsAtOnceShowOneWindow)
+{
+    const PROCESS_INFORMATION starts[] = {StartAnother(folder), StartAnother(folder)};
+    const HANDLE both[] = {starts[0].hProcess, starts[1].hProcess};
+    const DWORD ended = WaitForMultipleObjects(2, both, FALSE, 20000);
+    ASSERT_LT(ended, WAIT_OBJECT_0 + 2) << "neither start ended";
+    const PROCESS_INFORMATION& shows = starts[ended == WAIT_OBJECT_0 ? 1 : 0];
+    EXPECT_EQ(WaitForExitCode(both[ended - WAIT_OBJECT_0]), 0u);
+    HWND window = WaitForWindow(shows.dwProcessId, "Values");
+    ASSERT_TRUE(window);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExitCode(shows.hProcess), 0u);
+}
+
+TEST_F(Program, StartsInTwoFoldersBothRun)
+{
+    HWND window = Start();
+    ASSERT_TRUE(window);
+    const std::string other = Path("other");
+    ASSERT_TRUE(CreateDirectoryA(other.c_str(), nullptr));
+    PROCESS_INFORMATION second = StartAnother(other);
+    HWND otherWindow = WaitForWindow(second.dwProcessId, "Values");
+    ASSERT_TRUE(otherWindow);
+    EXPECT_TRUE(IsWindowVisible(window));
+    SetItemText(otherWindow, IDC_LOCAL_VALUE, "9");
+    PostMessageA(otherWindow, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExitCode(second.hProcess), 0u);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(), 0u);
+    EXPECT_EQ(SavedState(other + "\\Values.dat").localValue, 9);
+    EXPECT_EQ(SavedState(Path("Values.dat")).localValue, 0);
+}
+
+// The guard goes with the process, however it ends.
+TEST_F(Program, AfterTheFirstIsKilledTheNextStartOpens)
+{
+    ASSERT_TRUE(Start());
+    TerminateProcess(process.hProcess, 7);
+    ASSERT_EQ(WaitForExit(), 7u);
+    HWND window = Start();
+    ASSERT_TRUE(window) << "the folder is still taken";
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(), 0u);
+}
+
+// What the first window has open in front of it comes forward with it: the
+// range dialog, the question at the close.
+TEST_F(Program, ASecondStartBringsForwardWhatTheFirstHasOpen)
+{
+    HWND window = Start();
+    ASSERT_TRUE(window);
+    HWND dialog = OpenMainRangeDialog(process.dwProcessId, window);
+    ASSERT_TRUE(dialog);
+    HWND elsewhere = ShowWindowElsewhere();
+    EXPECT_EQ(WaitForExitCode(StartAnother(folder).hProcess), 0u);
+    EXPECT_TRUE(WaitUntil([dialog] { return GetForegroundWindow() == dialog; }));
+
+    ASSERT_TRUE(EnterRange(dialog, "1", "2"));
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    HWND question = WaitForWindow(process.dwProcessId, "Save Data", window);
+    ASSERT_TRUE(question);
+    SetForegroundWindow(elsewhere);
+    ASSERT_TRUE(WaitUntil([elsewhere] { return GetForegroundWindow() == elsewhere; }));
+    EXPECT_EQ(WaitForExitCode(StartAnother(folder).hProcess), 0u);
+    EXPECT_TRUE(WaitUntil([question] { return GetForegroundWindow() == question; }));
+    DestroyWindow(elsewhere);
+
+    Press(question, IDNO);
+    EXPECT_EQ(WaitForExit(), 0u);
+    EXPECT_EQ(SavedState(Path("Values.dat")).mainHigh, 2);
+}
+
+// At a log-off both files are written as at a close, without a question of
+// any kind: not about the unsaved project changes, not about a file that
+// cannot be written. Under Wine, wineboot --end-session ends the session as
+// Windows does (both messages to every window, then whatever is left is
+// ended); elsewhere the test sends the two messages itself. The test program
+// has no window of its own by then, or wineboot would end it too.
+TEST_F(Program, ALogOffWritesTheFilesWithoutAsking)
+{
+    const std::vector<unsigned char> oldSettings(WINDOW_SETTINGS_SIZE, 0);
+    WriteBytes(Path("Values.ini"), oldSettings);
+    SetFileAttributesA(Path("Values.ini").c_str(), FILE_ATTRIBUTE_READONLY);
+    HWND window = Start();
+    ASSERT_TRUE(window);
+    HWND dialog = OpenMainRangeDialog(process.dwProcessId, window);
+    ASSERT_TRUE(dialog);
+    ASSERT_TRUE(EnterRange(dialog, "0", "10"));
+    SetItemText(window, IDC_LOCAL_VALUE, "7");
+
+    if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version"))
+    {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION wineboot = {};
+        char commandLine[] = "wineboot.exe --end-session";
+        ASSERT_TRUE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &startup, &wineboot));
+        EXPECT_EQ(WaitForExitCode(wineboot.hProcess), 0u);
+        CloseHandle(wineboot.hProcess);
+        CloseHandle(wineboot.hThread);
+    }
+    else
+    {
+        EXPECT_TRUE(SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+        SendMessageA(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    }
+    EXPECT_EQ(WaitForExit(), 0u);
+    const ProjectState saved = SavedState(Path("Values.dat"));
+    EXPECT_EQ(saved.localValue, 7);
+    EXPECT_EQ(saved.mainHigh, 10);
+    EXPECT_EQ(ReadBytes(Path("Values.ini")), oldSettings);
+}
+
+// A close that cannot write still lets the user go, when asked to.
+TEST_F(Program, ContinueClosesWithoutTheFileThatCannotBeWritten)
+{
+    ProjectState old = {};
+    old.localValue = 5;
+    std::vector<unsigned char> image(STATE_IMAGE_SIZE);
+    EncodeState(old, true, image.data());
+    WriteBytes(Path("Values.dat"), image);
+    SetFileAttributesA(Path("Values.dat").c_str(), FILE_ATTRIBUTE_READONLY);
+    HWND window = Start();
+    ASSERT_TRUE(window);
+    SetItemText(window, IDC_LOCAL_VALUE, "8");
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    HWND question = WaitForWindow(process.dwProcessId, "Values", window);
+    ASSERT_TRUE(question);
+    EXPECT_NE(ItemText(question, 0xFFFF)
+                  .find("Continue to close values without saving (the "
+                        "values shown now are lost)"),
+              std::string::npos)
+        << ItemText(question, 0xFFFF);
+    Press(question, IDCONTINUE);
+    EXPECT_EQ(WaitForExit(), 0u);
+    EXPECT_EQ(ReadBytes(Path("Values.dat")), image);
+    EXPECT_EQ(ReadBytes(Path("Values.ini")).size(), WINDOW_SETTINGS_SIZE);
+}
+
+// Another program's window coming to the front leaves the box being typed in
+// as it is, text and caret; the focus comes back to it so.
+TEST_F(Program, TypingIsLeftAloneWhileTheWindowIsInactive)
+{
+    HWND window = Start();
+    ASSERT_TRUE(window);
+    HWND box = GetDlgItem(window, IDC_LOCAL_VALUE);
+    SendMessageA(box, EM_SETSEL, 0, -1);
+    for (char c : std::string("12."))
+        PostMessageA(box, WM_CHAR, static_cast<unsigned char>(c), 0);
+    ASSERT_TRUE(WaitUntil([window] { return ItemText(window, IDC_LOCAL_VALUE) == "12."; }));
+
+    HWND elsewhere = ShowWindowElsewhere();
+    Sleep(200);
+    HandleOwnMessages();
+    EXPECT_EQ(ItemText(window, IDC_LOCAL_VALUE), "12.");
+    SetForegroundWindow(window);
+    EXPECT_TRUE(WaitUntil([window] { return GetForegroundWindow() == window; }));
+    DestroyWindow(elsewhere);
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    EXPECT_TRUE(WaitUntil(
+        [&thread, window]
+        {
+            return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread) &&
+                   thread.hwndFocus == GetDlgItem(window, IDC_LOCAL_VALUE);
+        }))
+        << "the focus is not back in the box";
+    EXPECT_EQ(ItemText(window, IDC_LOCAL_VALUE), "12.");
+    const LRESULT selection = SendMessageA(box, EM_GETSEL, 0, 0);
+    EXPECT_EQ(LOWORD(selection), 3) << "the caret moved";
+    EXPECT_EQ(HIWORD(selection), 3);
+
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WaitForExit(), 0u);
+    EXPECT_EQ(SavedState(Path("Values.dat")).localValue, 12);
 }
 
 TEST_F(Program, DoesNotStartWithoutItsNumberLibrary)

@@ -317,7 +317,8 @@ TEST_F(Closing, NoClosesAndWritesBothFiles)
 
 // A state file that cannot be written is never lost without a word: the
 // close asks, naming the file and its folder; Cancel keeps values open with
-// everything as it was; Retry, once the file can be written, closes.
+// everything as it was; Try Again, once the file can be written, closes.
+// (Continue, which closes without the file, is a test of the program.)
 TEST_F(Closing, AStateFileThatCannotBeWrittenIsAskedAbout)
 {
     const std::vector<unsigned char> old(STATE_IMAGE_SIZE, 0x42);
@@ -331,7 +332,8 @@ TEST_F(Closing, AStateFileThatCannotBeWrittenIsAskedAbout)
             question = MessageBoxText(box);
             EXPECT_EQ(WindowText(box), "Values");
             EXPECT_EQ(GetWindow(box, GW_OWNER), mainWindow);
-            EXPECT_TRUE(GetDlgItem(box, IDRETRY) && GetDlgItem(box, IDCANCEL));
+            EXPECT_TRUE(GetDlgItem(box, IDTRYAGAIN) && GetDlgItem(box, IDCONTINUE) &&
+                        GetDlgItem(box, IDCANCEL));
             PressButton(box, IDCANCEL);
         });
     SendMessageA(window, WM_CLOSE, 0, 0);
@@ -351,7 +353,7 @@ TEST_F(Closing, AStateFileThatCannotBeWrittenIsAskedAbout)
         [this](HWND box)
         {
             SetFileAttributesA(Path("Values.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
-            PressButton(box, IDRETRY);
+            PressButton(box, IDTRYAGAIN);
         });
     SendMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window));

@@ -1,0 +1,104 @@
+// Paths in the Japanese code page (932), where the second byte of many
+// characters is 0x5C, the backslash: 表 is 95 5C, 予 97 5C, ソ 83 5C and
+// 能 94 5C. The program runs in a Japanese locale (under Wine, LC_ALL), so
+// that the ANSI code page is 932; in any other it fails rather than passes
+// for nothing.
+#include "MainWindowFixture.h"
+#include "ModalDriver.h"
+
+#include "ProjectState.h"
+#include "SafeFile.h"
+#include "StateCodec.h"
+#include "resource.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+
+// The names as code page 932 bytes: ソ能, a folder, and 予算表 (算 is 8E 5A).
+#define SO_NOU    "\x83\x5C\x94\x5C"
+#define YOSANHYOU "\x97\x5C\x8E\x5A\x95\x5C"
+
+void ExpectJapaneseCodePage()
+{
+    ASSERT_EQ(GetACP(), 932u) << "not run in a Japanese locale (LC_ALL=ja_JP.UTF-8 under Wine)";
+}
+
+class Paths932 : public InTestFolder
+{
+  protected:
+    void SetUp() override
+    {
+        InTestFolder::SetUp();
+        ExpectJapaneseCodePage();
+    }
+};
+
+TEST_F(Paths932, TheFileNameIsFoundByCharactersNotBytes)
+{
+    EXPECT_EQ(FileNameOffset("C:\\" SO_NOU "\\" YOSANHYOU ".prj"), 8u);
+    EXPECT_EQ(FileNameOffset("C:\\" SO_NOU), 3u);
+    EXPECT_EQ(FileNameOffset("C:/" SO_NOU "/" YOSANHYOU), 8u);
+    EXPECT_EQ(FileNameOffset(YOSANHYOU ".prj"), 0u);
+}
+
+// The temporary file goes in the file's own folder, which must be found
+// whole: cut inside a character, it names no folder and every save fails.
+TEST_F(Paths932, WholeFilesAreWrittenWhereTheNamesEndIn0x5C)
+{
+    const std::vector<unsigned char> bytes = {1, 2, 3};
+    ASSERT_TRUE(CreateDirectoryA(Path(SO_NOU).c_str(), nullptr));
+    const std::string inFolder = Path(SO_NOU "\\" YOSANHYOU ".prj");
+    EXPECT_EQ(WriteWholeFile(inFolder.c_str(), bytes.data(), bytes.size()), 1);
+    EXPECT_EQ(ReadBytes(inFolder), bytes);
+    EXPECT_EQ(ListFolder(Path(SO_NOU)), std::vector<std::string>{YOSANHYOU ".prj"});
+
+    EXPECT_EQ(WriteWholeFile(YOSANHYOU, bytes.data(), bytes.size()), 1) << "in the working folder";
+    EXPECT_EQ(ReadBytes(Path(YOSANHYOU)), bytes);
+}
+
+class Project932 : public DrivenWindowTest
+{
+  protected:
+    void SetUp() override
+    {
+        DrivenWindowTest::SetUp();
+        ExpectJapaneseCodePage();
+    }
+};
+
+// Through the real file dialogs, the name typed as code page 932 bytes.
+TEST_F(Project932, AJapaneseProjectNameIsSavedAndOpenedAgain)
+{
+    project.mainHigh = 100;
+    project.localValue = 30;
+    PutRange(0, "A", 0, 10);
+    OpenDriven();
+    const std::string projectFolder = Path(SO_NOU);
+    ASSERT_TRUE(CreateDirectoryA(projectFolder.c_str(), nullptr));
+
+    ExpectModal(ChooseFile(projectFolder + "\\" YOSANHYOU));
+    Command(IDM_SAVE_PROJECT);
+    EXPECT_STREQ(project.projectTitle, YOSANHYOU ".prj");
+    EXPECT_EQ(project.projectDir, projectFolder);
+    EXPECT_EQ(Text(IDC_PROJECT_NAME), YOSANHYOU);
+    EXPECT_EQ(ReadBytes(projectFolder + "\\" YOSANHYOU ".prj").size(), PROJECT_IMAGE_SIZE);
+
+    Focus(IDC_LOCAL_VALUE);
+    Type(IDC_LOCAL_VALUE, "70");
+    // The name alone: the dialog starts in the project's folder.
+    std::string seenName;
+    std::string seenFolder;
+    ExpectModal(ChooseFile(YOSANHYOU ".prj", &seenName, &seenFolder));
+    Command(IDM_OPEN_PROJECT);
+    EXPECT_EQ(seenName, YOSANHYOU ".prj");
+    EXPECT_EQ(seenFolder, projectFolder);
+    EXPECT_EQ(Text(IDC_LOCAL_VALUE), "30");
+    EXPECT_EQ(project.projectDir, projectFolder);
+}
+
+} // namespace
