@@ -25,7 +25,9 @@ static HACCEL shortcuts;
 
 // The tooltips of the row buttons. They are made when the mouse first comes
 // over the window, not at start-up: a start need not pay for another window
-// that only the mouse uses.
+// that only the mouse uses. The tooltip window has no owner: under Wine, a
+// window with an owned pop-up no longer becomes topmost (Keep on Top), so
+// it is destroyed with the main window by hand.
 static HWND rowTips;
 
 // The label colours in use, chosen by ChooseLabelColours.
@@ -173,7 +175,7 @@ void ShowRowName(int k)
 static void MakeRowTips(HWND window)
 {
     rowTips = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, appInstance, nullptr);
+                              CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, appInstance, nullptr);
     if (!rowTips)
         return;
     for (int k = 0; k < RANGE_SLOTS; k++)
@@ -535,7 +537,9 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
     case WM_DESTROY:
         mainWindow = nullptr;
-        rowTips = nullptr; // destroyed with its owner
+        if (rowTips)
+            DestroyWindow(rowTips);
+        rowTips = nullptr;
         PostQuitMessage(0);
         return TRUE;
     }

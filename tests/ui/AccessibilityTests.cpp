@@ -94,14 +94,14 @@ class Accessibility : public InUseWindowTest
             (y * 65536 + GetSystemMetrics(SM_CYSCREEN) - 1) / GetSystemMetrics(SM_CYSCREEN);
         move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
         SendInput(1, &move, sizeof move);
-        HWND owner = GetParent(button);
         for (int i = 0; i < 100; i++, Sleep(50))
         {
             Pump();
             for (HWND top = FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr); top;
                  top = FindWindowExA(nullptr, top, TOOLTIPS_CLASSA, nullptr))
             {
-                if (GetWindow(top, GW_OWNER) == owner && IsWindowVisible(top))
+                if (GetWindowThreadProcessId(top, nullptr) == GetCurrentThreadId() &&
+                    IsWindowVisible(top))
                     return top;
             }
         }
@@ -308,6 +308,10 @@ TEST_F(Accessibility, TooltipsShowTheButtonsNames)
     ASSERT_TRUE(SendMessageA(tips, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&current)));
     EXPECT_EQ(current.uId, reinterpret_cast<UINT_PTR>(Item(IDC_SLOT_DELETE + 1)));
     EXPECT_EQ(SendMessageA(tips, TTM_GETTOOLCOUNT, 0, 0), 2 * RANGE_SLOTS) << "one per row button";
+
+    // The tooltip window does not keep the main window from the top.
+    SendMessageA(Item(IDC_KEEP_ON_TOP), BM_CLICK, 0, 0);
+    EXPECT_TRUE(GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) << "Keep on Top";
 
     const auto expectTips = [&](const std::vector<std::string>& names)
     {
