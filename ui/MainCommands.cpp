@@ -10,7 +10,7 @@
 static void EditRange(int k)
 {
     OpenRangeDialog(mainWindow, k);
-    SetDlgItemTextA(mainWindow, IDC_SLOT_NAME + k, project.ranges[k].name);
+    ShowRowName(k);
     RecomputeValues(-1);
     RefreshValueBoxes(IDC_LOCAL_VALUE);
 }

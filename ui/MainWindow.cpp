@@ -12,6 +12,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -21,6 +22,18 @@ HICON editIcon;
 HICON deleteIcon;
 HBRUSH buttonFaceBrush;
 static HACCEL shortcuts;
+
+// The tooltips of the row buttons. They are made when the mouse first comes
+// over the window, not at start-up: a start need not pay for another window
+// that only the mouse uses. The tooltip window has no owner: under Wine, a
+// window with an owned pop-up no longer becomes topmost (Keep on Top), so
+// it is destroyed with the main window by hand.
+static HWND rowTips;
+
+// The label colours in use, chosen by ChooseLabelColours.
+static COLORREF textColour;
+static COLORREF projectColour;
+static bool warningOnHighlight;
 
 HBRUSH BackgroundBrush()
 {
@@ -39,8 +52,33 @@ static void ShowNumber(int id, double value)
     SetDlgItemTextA(mainWindow, id, FormatValue(text, value));
 }
 
+static bool InRow(HWND control, int k)
+{
+    const int id = GetDlgCtrlID(control);
+    return id == IDC_SLOT_VALUE + k || id == IDC_SLOT_EDIT + k || id == IDC_SLOT_DELETE + k;
+}
+
+// A control disabled while it has the focus leaves the window without any,
+// and Tab and Esc then do nothing until the mouse is used. So a focused
+// control of a row about to be disabled first hands the focus on, as Tab
+// would, to the next enabled tab stop outside the row.
+static void MoveFocusOutOfRow(int k)
+{
+    const HWND focus = GetFocus();
+    if (!focus || GetParent(focus) != mainWindow || !InRow(focus, k))
+        return;
+    HWND next = focus;
+    do
+        next = GetNextDlgTabItem(mainWindow, next, FALSE);
+    while (next && next != focus && InRow(next, k));
+    if (next && next != focus)
+        SendMessageA(mainWindow, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+}
+
 static void EnableRow(int k, BOOL enable)
 {
+    if (!enable)
+        MoveFocusOutOfRow(k);
     EnableWindow(GetDlgItem(mainWindow, IDC_SLOT_NAME + k), enable);
     EnableWindow(GetDlgItem(mainWindow, IDC_SLOT_VALUE + k), enable);
     EnableWindow(GetDlgItem(mainWindow, IDC_SLOT_EDIT + k), enable);
@@ -78,17 +116,78 @@ void RefreshWindow()
 
     for (int k = 0; k < RANGE_SLOTS; k++)
     {
-        const CompressedRange& r = project.ranges[k];
-        if (r.inUse)
-        {
-            SetDlgItemTextA(mainWindow, IDC_SLOT_NAME + k, r.name);
-        }
-        else
-        {
-            SetDlgItemTextA(mainWindow, IDC_SLOT_NAME + k, "empty");
+        ShowRowName(k);
+        if (!project.ranges[k].inUse)
             SetDlgItemTextA(mainWindow, IDC_SLOT_VALUE + k, "");
+        EnableRow(k, project.ranges[k].inUse != 0);
+    }
+}
+
+// Room for "Delete " and a name whose every character is an ampersand.
+constexpr int ROW_BUTTON_NAME_SIZE = 2 * TEXT_SIZE + 16;
+
+static TOOLINFOA RowTool(int id)
+{
+    TOOLINFOA tool = {};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = mainWindow;
+    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(mainWindow, id));
+    return tool;
+}
+
+// A row button is named after what it does and to which range ("Edit
+// Speed"): a screen reader reads a button's text, and a picture button does
+// not draw it. Its tooltip shows the same words. The name's own ampersands
+// are doubled, or the dialog manager would take one for an access key, and
+// Alt and the letter after it would press the button.
+static void NameRowButton(int id, const char* verb, int k)
+{
+    const CompressedRange& r = project.ranges[k];
+    const char* range = !r.inUse ? "empty row" : r.name[0] ? r.name : "unnamed range";
+    char name[ROW_BUTTON_NAME_SIZE];
+    int n = std::snprintf(name, sizeof name, "%s ", verb);
+    for (const char* c = range; *c && n < ROW_BUTTON_NAME_SIZE - 2; c++)
+    {
+        if (*c == '&')
+            name[n++] = '&';
+        name[n++] = *c;
+    }
+    name[n] = '\0';
+    SetDlgItemTextA(mainWindow, id, name);
+    if (rowTips)
+    {
+        TOOLINFOA tool = RowTool(id);
+        tool.lpszText = name;
+        SendMessageA(rowTips, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+void ShowRowName(int k)
+{
+    const CompressedRange& r = project.ranges[k];
+    SetDlgItemTextA(mainWindow, IDC_SLOT_NAME + k, r.inUse ? r.name : "empty");
+    NameRowButton(IDC_SLOT_EDIT + k, "Edit", k);
+    NameRowButton(IDC_SLOT_DELETE + k, "Delete", k);
+}
+
+// One tool per row button, showing the button's name.
+static void MakeRowTips(HWND window)
+{
+    rowTips = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, appInstance, nullptr);
+    if (!rowTips)
+        return;
+    for (int k = 0; k < RANGE_SLOTS; k++)
+    {
+        for (int id : {IDC_SLOT_EDIT + k, IDC_SLOT_DELETE + k})
+        {
+            char name[ROW_BUTTON_NAME_SIZE];
+            GetDlgItemTextA(window, id, name, sizeof name);
+            TOOLINFOA tool = RowTool(id);
+            tool.lpszText = name;
+            SendMessageA(rowTips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
         }
-        EnableRow(k, r.inUse != 0);
     }
 }
 
@@ -121,18 +220,114 @@ void SetButtonIcons(HICON edit, HICON remove)
     }
 }
 
+// x to the power 2.4, for x from 0 to 1: x squared times the fifth root of
+// x squared, which Newton's method reaches from above. The C library's pow
+// would add 3.5 KB to the program for this one use.
+static double Power24(double x)
+{
+    const double square = x * x;
+    double root = 1;
+    for (int i = 0; i < 30; i++)
+        root = (4 * root + square / (root * root * root * root)) / 5;
+    return square * root;
+}
+
+// Relative luminance of a colour, as the Web Content Accessibility
+// Guidelines (WCAG 2) define it for sRGB.
+static double Luminance(COLORREF colour)
+{
+    const int channels[3] = {GetRValue(colour), GetGValue(colour), GetBValue(colour)};
+    const double weights[3] = {0.2126, 0.7152, 0.0722};
+    double luminance = 0;
+    for (int i = 0; i < 3; i++)
+    {
+        const double c = channels[i] / 255.0;
+        luminance += weights[i] * (c <= 0.03928 ? c / 12.92 : Power24((c + 0.055) / 1.055));
+    }
+    return luminance;
+}
+
+static double ContrastRatio(COLORREF a, COLORREF b)
+{
+    const double la = Luminance(a);
+    const double lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Text of the labels' size wants 4.5 to 1 against its background to be
+// readable (WCAG 2, level AA).
+constexpr double READABLE_CONTRAST = 4.5;
+
+bool HighContrastOn()
+{
+    HIGHCONTRASTA setting = {};
+    setting.cbSize = sizeof setting;
+    return SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof setting, &setting, 0) &&
+           (setting.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+// Labels are drawn in the system's text colour for the button face, which
+// is black in the usual colours and light on a dark face. A high-contrast
+// theme is the user's own choice of colours, so there the project name
+// takes that text colour too. Red stays the warning as long as it can be
+// read on the theme's button face (on black it reaches 5 to 1). Where it
+// cannot (on white only 4 to 1), the warning is shown the way the theme
+// shows a selection, its highlight text on its highlight colour: every
+// high-contrast theme makes that pair readable, and the label still stands
+// apart from the others. Outside high contrast the warning is always red.
+void ChooseLabelColours(bool highContrast)
+{
+    textColour = GetSysColor(COLOR_BTNTEXT);
+    projectColour = highContrast ? textColour : PROJECT_COLOUR;
+    warningOnHighlight = highContrast && ContrastRatio(WARNING_COLOUR, GetSysColor(COLOR_BTNFACE)) <
+                                             READABLE_CONTRAST;
+}
+
+HBRUSH ColourLabel(HDC dc, LabelKind kind)
+{
+    if (kind == WARNING_LABEL && warningOnHighlight)
+    {
+        SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
+        return GetSysColorBrush(COLOR_HIGHLIGHT);
+    }
+    SetTextColor(dc, kind == WARNING_LABEL   ? WARNING_COLOUR
+                     : kind == PROJECT_LABEL ? projectColour
+                                             : textColour);
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return BackgroundBrush();
+}
+
+// Every static is drawn in the label colours; the disabled name of a free
+// row is greyed by the system.
 static HBRUSH ColourStatic(HDC dc, HWND control)
 {
     const int id = GetDlgCtrlID(control);
-    if (id == IDC_PROJECT_NAME)
-        SetTextColor(dc, PROJECT_COLOUR);
-    else if (id == IDC_LOCAL_LABEL)
-        SetTextColor(dc, LocalOutOfRange() ? WARNING_COLOUR : NORMAL_COLOUR);
-    else if (id >= IDC_SLOT_NAME && id < IDC_SLOT_NAME + RANGE_SLOTS &&
-             project.ranges[id - IDC_SLOT_NAME].inUse)
-        SetTextColor(dc, RangeOutsideMain(id - IDC_SLOT_NAME) ? WARNING_COLOUR : NORMAL_COLOUR);
-    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-    return BackgroundBrush();
+    const int k = id - IDC_SLOT_NAME;
+    bool warning = false;
+    if (id == IDC_LOCAL_LABEL)
+        warning = LocalOutOfRange();
+    else if (k >= 0 && k < RANGE_SLOTS && project.ranges[k].inUse)
+        warning = RangeOutsideMain(k);
+    return ColourLabel(dc, warning                  ? WARNING_LABEL
+                           : id == IDC_PROJECT_NAME ? PROJECT_LABEL
+                                                    : PLAIN_LABEL);
+}
+
+// The system's colours or its high-contrast setting changed: the label
+// colours and the brush are made again, and the window is drawn in them.
+// The tooltip window learns of it from its owner, as common controls do.
+static void ColoursChanged(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    ChooseLabelColours(HighContrastOn());
+    if (buttonFaceBrush)
+    {
+        DeleteObject(buttonFaceBrush);
+        buttonFaceBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    }
+    if (rowTips && message == WM_SYSCOLORCHANGE)
+        SendMessageA(rowTips, message, wParam, lParam);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 // A change is acted on only when the box that changed has the focus. The
@@ -238,6 +433,7 @@ static void ChangeScale(HWND window, UINT dpiX, UINT dpiY, const RECT* suggested
 static void InitMainWindow(HWND window)
 {
     mainWindow = window;
+    ChooseLabelColours(HighContrastOn());
     SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadProgramIcon(0, 0)));
     // The title bar and the taskbar want the 16-pixel picture, not the large
     // one shrunk.
@@ -386,12 +582,25 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         ComeForward(window);
         return Answer(window, TRUE);
 
+    case WM_SETCURSOR: // the mouse is over the window
+        if (!rowTips)
+            MakeRowTips(window);
+        return FALSE;
+
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        ColoursChanged(window, message, wParam, lParam);
+        return FALSE;
+
     case WM_DPICHANGED:
         ChangeScale(window, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return FALSE; // the dialog manager scales the font and the controls
 
     case WM_DESTROY:
         mainWindow = nullptr;
+        if (rowTips)
+            DestroyWindow(rowTips);
+        rowTips = nullptr;
         PostQuitMessage(0);
         return TRUE;
     }

@@ -96,14 +96,11 @@ static void AcceptDialog(HWND dialog)
 static HBRUSH ColourStatic(HWND dialog, HDC dc, HWND control)
 {
     const int id = GetDlgCtrlID(control);
+    bool warning = false;
     if (TargetIsSlot() && (id == IDC_LOW_LABEL || id == IDC_HIGH_LABEL))
-    {
-        const double bound =
-            ReadNumber(dialog, id == IDC_LOW_LABEL ? IDC_RANGE_LOW : IDC_RANGE_HIGH);
-        SetTextColor(dc, BoundOutsideMain(bound) ? WARNING_COLOUR : NORMAL_COLOUR);
-    }
-    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-    return BackgroundBrush();
+        warning = BoundOutsideMain(
+            ReadNumber(dialog, id == IDC_LOW_LABEL ? IDC_RANGE_LOW : IDC_RANGE_HIGH));
+    return ColourLabel(dc, warning ? WARNING_LABEL : PLAIN_LABEL);
 }
 
 INT_PTR CALLBACK RangeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)

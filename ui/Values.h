@@ -23,10 +23,18 @@ constexpr int ROW_ICON_HEIGHT = 12;
 #define WM_DPICHANGED 0x02E0
 #endif
 
-// Colours of the labels.
+// Colours of the labels where the system's colours leave the choice to the
+// program: the project name, and a value out of its range.
 constexpr COLORREF PROJECT_COLOUR = RGB(0, 0, 100);
 constexpr COLORREF WARNING_COLOUR = RGB(255, 0, 0);
-constexpr COLORREF NORMAL_COLOUR = RGB(0, 0, 0);
+
+// What a static control shows, for its colours.
+enum LabelKind
+{
+    PLAIN_LABEL,
+    PROJECT_LABEL,
+    WARNING_LABEL
+};
 
 // Looks up a function of a library loaded at run time; the pointer's type,
 // calling convention included, comes from the caller's declaration.
@@ -57,9 +65,20 @@ void RefreshWindow();
 void RefreshValueBoxes(int exceptId);
 void RedrawRangeLabels();
 void SetButtonIcons(HICON edit, HICON remove);
+// Shows slot k's name in its label ("empty" for a free slot) and names its
+// edit and delete buttons after it, tooltips included.
+void ShowRowName(int k);
 // The button-face brush for the colour queries; the system's own until the
 // program's brush exists, never an invalid one.
 HBRUSH BackgroundBrush();
+// Sets the colours a static control of either window paints in and answers
+// its background brush.
+HBRUSH ColourLabel(HDC dc, LabelKind kind);
+// Whether the system's high-contrast setting is on.
+bool HighContrastOn();
+// Chooses the label colours from the system's colours: on start-up, and
+// again whenever the system's colours or the high-contrast setting change.
+void ChooseLabelColours(bool highContrast);
 
 // Main window commands.
 void RunMainCommand(HWND window, int command);

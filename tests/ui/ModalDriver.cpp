@@ -141,17 +141,26 @@ void PressButtonLater(HWND dialog, int id)
     SetTimer(dialog, static_cast<UINT_PTR>(id), 300, PressTimedButton);
 }
 
-void PressShortcut(char key)
+void PressKey(WORD key, WORD modifier)
 {
     INPUT keys[4] = {};
-    const WORD codes[4] = {VK_CONTROL, static_cast<WORD>(key), static_cast<WORD>(key), VK_CONTROL};
+    const WORD codes[4] = {modifier, key, key, modifier};
+    UINT count = 0;
     for (int i = 0; i < 4; i++)
     {
-        keys[i].type = INPUT_KEYBOARD;
-        keys[i].ki.wVk = codes[i];
-        keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+        if (!codes[i])
+            continue;
+        keys[count].type = INPUT_KEYBOARD;
+        keys[count].ki.wVk = codes[i];
+        keys[count].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+        count++;
     }
-    ASSERT_EQ(SendInput(4, keys, sizeof keys[0]), 4u);
+    ASSERT_EQ(SendInput(count, keys, sizeof keys[0]), count);
+}
+
+void PressShortcut(char key)
+{
+    PressKey(static_cast<WORD>(key), VK_CONTROL);
 }
 
 std::string MessageBoxText(HWND box)

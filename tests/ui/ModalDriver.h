@@ -25,8 +25,11 @@ void PressButton(HWND dialog, int id);
 // Presses a button once the keys and other input waiting for the window
 // have been handled: the dialog's own loop handles input before timers.
 void PressButtonLater(HWND dialog, int id);
-// Ctrl and a key, pressed and let go by real key events, as the keyboard
-// would: they go to the window in front, wherever its focus is.
+// A key, with a modifier held down (VK_CONTROL, VK_MENU for Alt) or none,
+// pressed and let go by real key events, as the keyboard would: they go to
+// the window in front, to its focus.
+void PressKey(WORD key, WORD modifier = 0);
+// Ctrl and a key.
 void PressShortcut(char key);
 
 // Message boxes.

@@ -73,27 +73,34 @@ SIZE TextExtent(HWND control, const std::string& text, int width)
     return SIZE{rect.right, rect.bottom};
 }
 
-// No control overlaps another (a group box only frames the ones inside it;
-// a pixel of rounding is let pass), and every text fits its control: labels
-// as they wrap, buttons and the check box on one line.
+// Every control lies inside the window, no control overlaps another (a
+// group box only frames the ones inside it; a pixel of rounding is let
+// pass), and every text fits its control: labels as they wrap, buttons and
+// the check box on one line. A picture button's text is its name for screen
+// readers, and is not drawn.
 void CheckLayout(HWND dialog)
 {
     std::vector<HWND> controls;
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         controls.push_back(child);
     ASSERT_FALSE(controls.empty());
+    RECT inside;
+    GetClientRect(dialog, &inside);
     for (size_t i = 0; i < controls.size(); i++)
     {
         const int id = GetDlgCtrlID(controls[i]);
         SCOPED_TRACE("control " + std::to_string(id));
+        const RECT own = ChildRect(dialog, controls[i]);
+        RECT kept;
+        IntersectRect(&kept, &own, &inside);
+        EXPECT_TRUE(EqualRect(&kept, &own)) << "reaches out of the window";
         for (size_t j = i + 1; j < controls.size(); j++)
         {
             if (IsGroupBox(controls[i]) || IsGroupBox(controls[j]))
                 continue;
-            const RECT a = ChildRect(dialog, controls[i]);
-            const RECT b = ChildRect(dialog, controls[j]);
+            const RECT other = ChildRect(dialog, controls[j]);
             RECT both;
-            if (IntersectRect(&both, &a, &b))
+            if (IntersectRect(&both, &own, &other))
             {
                 EXPECT_TRUE(both.right - both.left <= 1 || both.bottom - both.top <= 1)
                     << "overlaps control " << GetDlgCtrlID(controls[j]);
@@ -104,12 +111,13 @@ void CheckLayout(HWND dialog)
         GetWindowTextA(controls[i], text, sizeof text);
         char name[32] = {};
         GetClassNameA(controls[i], name, sizeof name);
-        if (!text[0] || _stricmp(name, "Edit") == 0 || IsGroupBox(controls[i]))
+        const LONG_PTR style = GetWindowLongPtrA(controls[i], GWL_STYLE);
+        const bool isStatic = _stricmp(name, "Static") == 0;
+        const bool picture = _stricmp(name, "Button") == 0 && (style & BS_ICON);
+        if (!text[0] || _stricmp(name, "Edit") == 0 || IsGroupBox(controls[i]) || picture)
             continue;
         RECT client;
         GetClientRect(controls[i], &client);
-        const bool isStatic = _stricmp(name, "Static") == 0;
-        const LONG_PTR style = GetWindowLongPtrA(controls[i], GWL_STYLE);
         int room = client.right;
         if ((style & BS_TYPEMASK) == BS_AUTOCHECKBOX && !isStatic)
             room -= GetSystemMetrics(SM_CXMENUCHECK) + GetSystemMetrics(SM_CXEDGE);

@@ -1010,10 +1010,18 @@ class Soak : public MainWindowTest, public ::testing::WithParamInterface<unsigne
         EXPECT_EQ((GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, model.keepOnTop);
         EXPECT_EQ(windowSettings.flags, model.keepOnTop ? KEEP_ON_TOP : 0u);
 
+        // The keyboard focus is never lost, nor left on a disabled control,
+        // while the window is in front: Tab and Esc would do nothing.
+        const HWND focus = GetFocus();
+        if (GetActiveWindow() == window)
+        {
+            EXPECT_TRUE(focus && IsChild(window, focus) && IsWindowEnabled(focus))
+                << "the keyboard focus is lost";
+        }
+
         // A box with the focus shows either the display form of its value
         // (the focus has just come to it, or the program wrote it) or the
         // text its value was read from.
-        const HWND focus = GetFocus();
         EXPECT_TRUE(Same(project.localValue, model.local))
             << "the local value is " << project.localValue << ", not " << model.local;
         const std::string local = Text(IDC_LOCAL_VALUE);
