@@ -25,11 +25,14 @@ constexpr DWORD POLL_MS = 50;
 // A key for the working folder as Windows compares paths: the full, long
 // form (not an 8.3 alias), upper-cased, hashed (64-bit FNV-1a) so that any
 // folder, however long, gives a short name without backslashes. 0 when the
-// folder cannot be read.
+// folder cannot be read. A program that does not declare itself aware of
+// long paths has a working folder of at most MAX_PATH characters; its long
+// form may be longer, and one longer still than the room here keeps its
+// short form.
 static unsigned long long FolderKey()
 {
-    static wchar_t folder[32768];
-    static wchar_t longFolder[32768];
+    wchar_t folder[MAX_PATH];
+    wchar_t longFolder[4 * MAX_PATH];
     DWORD length = GetCurrentDirectoryW(std::size(folder), folder);
     if (length == 0 || length >= std::size(folder))
         return 0;
