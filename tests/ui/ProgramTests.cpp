@@ -281,38 +281,59 @@ TEST_F(Program, ASecondStartBringsForwardWhatTheFirstHasOpen)
 // has no window of its own by then, or wineboot would end it too.
 TEST_F(Program, ALogOffWritesTheFilesWithoutAsking)
 {
-    const std::vector<unsigned char> oldSettings(WINDOW_SETTINGS_SIZE, 0);
-    WriteBytes(Path("Values.ini"), oldSettings);
-    SetFileAttributesA(Path("Values.ini").c_str(), FILE_ATTRIBUTE_READONLY);
-    HWND window = Start();
-    ASSERT_TRUE(window);
-    HWND dialog = OpenMainRangeDialog(process.dwProcessId, window);
-    ASSERT_TRUE(dialog);
-    ASSERT_TRUE(EnterRange(dialog, "0", "10"));
-    SetItemText(window, IDC_LOCAL_VALUE, "7");
+    // Both files written; and with Values.ini read-only, Values.dat is still
+    // written, the old Values.ini kept, and nothing asked.
+    for (const bool settingsWritable : {true, false})
+    {
+        SCOPED_TRACE(settingsWritable ? "both writable" : "Values.ini read-only");
+        const std::vector<unsigned char> oldSettings(WINDOW_SETTINGS_SIZE, 0);
+        SetFileAttributesA(Path("Values.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
+        WriteBytes(Path("Values.ini"), oldSettings);
+        if (!settingsWritable)
+            SetFileAttributesA(Path("Values.ini").c_str(), FILE_ATTRIBUTE_READONLY);
+        DeleteFileA(Path("Values.dat").c_str());
+        HWND window = Start();
+        ASSERT_TRUE(window);
+        HWND dialog = OpenMainRangeDialog(process.dwProcessId, window);
+        ASSERT_TRUE(dialog);
+        ASSERT_TRUE(EnterRange(dialog, "0", "10"));
+        SetItemText(window, IDC_LOCAL_VALUE, "7");
+        SetWindowPos(window, nullptr, 321, 123, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-    if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version"))
-    {
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION wineboot = {};
-        char commandLine[] = "wineboot.exe --end-session";
-        ASSERT_TRUE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &startup, &wineboot));
-        EXPECT_EQ(WaitForExitCode(wineboot.hProcess), 0u);
-        CloseHandle(wineboot.hProcess);
-        CloseHandle(wineboot.hThread);
+        if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version"))
+        {
+            STARTUPINFOA startup = {};
+            startup.cb = sizeof startup;
+            PROCESS_INFORMATION wineboot = {};
+            char commandLine[] = "wineboot.exe --end-session";
+            ASSERT_TRUE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr,
+                                       nullptr, &startup, &wineboot));
+            EXPECT_EQ(WaitForExitCode(wineboot.hProcess), 0u);
+            CloseHandle(wineboot.hProcess);
+            CloseHandle(wineboot.hThread);
+        }
+        else
+        {
+            EXPECT_TRUE(SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+            SendMessageA(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        }
+        EXPECT_EQ(WaitForExit(), 0u);
+        const ProjectState saved = SavedState(Path("Values.dat"));
+        EXPECT_EQ(saved.localValue, 7);
+        EXPECT_EQ(saved.mainHigh, 10);
+        const std::vector<unsigned char> settings = ReadBytes(Path("Values.ini"));
+        if (settingsWritable)
+        {
+            WindowPosition written = {};
+            ASSERT_EQ(DecodeWindowSettings(settings.data(), settings.size(), written), 1);
+            EXPECT_EQ(written.left, 321);
+            EXPECT_EQ(written.top, 123);
+        }
+        else
+        {
+            EXPECT_EQ(settings, oldSettings);
+        }
     }
-    else
-    {
-        EXPECT_TRUE(SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
-        SendMessageA(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-    }
-    EXPECT_EQ(WaitForExit(), 0u);
-    const ProjectState saved = SavedState(Path("Values.dat"));
-    EXPECT_EQ(saved.localValue, 7);
-    EXPECT_EQ(saved.mainHigh, 10);
-    EXPECT_EQ(ReadBytes(Path("Values.ini")), oldSettings);
 }
 
 // A close that cannot write still lets the user go, when asked to.
