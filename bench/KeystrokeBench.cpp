@@ -19,6 +19,7 @@
 
 #include "NumberText.h"
 #include "ProjectState.h"
+#include "StartFolder.h"
 #include "Values.h"
 #include "resource.h"
 
@@ -216,6 +217,7 @@ int main()
 
     InitCommonControls();
     std::memset(&project, 0, sizeof project);
+    TakeStartFolder();
     HWND window = OpenMainWindow(GetModuleHandleA(nullptr));
     bool ok = window != nullptr;
     Pump();

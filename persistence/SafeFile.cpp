@@ -50,12 +50,23 @@ static bool WriteAll(HANDLE file, const unsigned char* bytes, std::size_t size)
     return true;
 }
 
+// GetTempFileName makes a name of up to 14 characters (a separator,
+// "val", four hex digits, ".tmp") after the folder, and refuses a folder
+// that leaves no room for it.
+constexpr std::size_t TEMPORARY_NAME_ROOM = 14;
+
 int WriteWholeFile(const char* path, const unsigned char* bytes, std::size_t size)
 {
     char folder[MAX_PATH];
     char temporary[MAX_PATH];
-    if (!path || !*path || !FolderOf(path, folder, sizeof folder))
+    if (!path || !*path)
         return 0;
+    if (std::strlen(path) >= MAX_PATH || !FolderOf(path, folder, sizeof folder) ||
+        std::strlen(folder) > MAX_PATH - TEMPORARY_NAME_ROOM)
+    {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return 0;
+    }
     // Windows refuses to replace a read-only file; say so here too, so that
     // no file system lets a save overwrite what the user protected.
     const DWORD attributes = GetFileAttributesA(path);
@@ -89,19 +100,21 @@ long ReadFileStart(const char* path, unsigned char* bytes, std::size_t size)
 {
     if (!path || !*path)
         return -1;
-    HANDLE file =
-        CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Read sharing: a virus scanner, a backup or an editor that has the file
+    // open for reading is not pushed away, nor does it keep values out.
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return -1;
     std::size_t total = 0;
-    bool failed = false;
+    DWORD error = ERROR_SUCCESS;
     while (total < size)
     {
         DWORD got = 0;
         const DWORD want = static_cast<DWORD>(size - total);
         if (!ReadFile(file, bytes + total, want, &got, nullptr))
         {
-            failed = true;
+            error = GetLastError();
             break;
         }
         if (got == 0)
@@ -109,5 +122,8 @@ long ReadFileStart(const char* path, unsigned char* bytes, std::size_t size)
         total += got;
     }
     CloseHandle(file);
-    return failed ? -1 : static_cast<long>(total);
+    if (error == ERROR_SUCCESS)
+        return static_cast<long>(total);
+    SetLastError(error);
+    return -1;
 }

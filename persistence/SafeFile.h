@@ -6,12 +6,16 @@
 #include <cstddef>
 
 // Returns 1 when path now holds exactly these bytes; 0 when anything failed,
-// and then path is as it was and no temporary file is left.
+// and then path is as it was and no temporary file is left. A path too long
+// for Windows, or a folder too long for the temporary file's name beside the
+// target, fails with GetLastError() == ERROR_FILENAME_EXCED_RANGE.
 int WriteWholeFile(const char* path, const unsigned char* bytes, std::size_t size);
 
-// Reads at most size bytes from the start of path, opened without sharing.
-// Returns the number of bytes read, or -1 when the file cannot be opened or
-// read.
+// Reads at most size bytes from the start of path. Other programs may go on
+// reading it meanwhile; one writing it makes the read fail. Returns the
+// number of bytes read, or -1 when the file cannot be opened or read, with
+// GetLastError() telling why (ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND
+// when there is no such file).
 long ReadFileStart(const char* path, unsigned char* bytes, std::size_t size);
 
 // Where the file name starts in path: just after the last '\\' or '/', or 0

@@ -2,7 +2,10 @@
 
 #include "ProjectState.h"
 #include "SafeFile.h"
+#include "StartFolder.h"
 #include "StateCodec.h"
+
+#include <windows.h>
 
 #include <cstring>
 
@@ -10,7 +13,10 @@
 // cut, it would name some other file.
 static bool FitsPathBuffer(const char* path)
 {
-    return std::strlen(path) < PATH_SIZE;
+    if (std::strlen(path) < PATH_SIZE)
+        return true;
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return false;
 }
 
 int SaveState(const char* path)
@@ -20,7 +26,7 @@ int SaveState(const char* path)
         return 0;
     unsigned char image[STATE_IMAGE_SIZE];
     EncodeState(project, withPaths, image);
-    return WriteWholeFile(withPaths ? STATE_FILE_NAME : path, image, StateImageSize(withPaths));
+    return WriteWholeFile(withPaths ? statePath : path, image, StateImageSize(withPaths));
 }
 
 int LoadState(const char* path)
@@ -30,8 +36,11 @@ int LoadState(const char* path)
         return 0;
     unsigned char image[STATE_IMAGE_SIZE];
     const std::size_t size = StateImageSize(withPaths);
-    const long got = ReadFileStart(withPaths ? STATE_FILE_NAME : path, image, size);
+    const long got = ReadFileStart(withPaths ? statePath : path, image, size);
     if (got < 0)
         return 0;
-    return DecodeState(image, static_cast<std::size_t>(got), withPaths, project);
+    if (DecodeState(image, static_cast<std::size_t>(got), withPaths, project))
+        return 1;
+    SetLastError(ERROR_INVALID_DATA); // read, but too short to be the layout
+    return 0;
 }

@@ -1,6 +1,7 @@
 #include "WindowSettings.h"
 
 #include "SafeFile.h"
+#include "StartFolder.h"
 #include "StateCodec.h"
 #include "resource.h"
 
@@ -33,7 +34,7 @@ int SaveWindowSettings(HWND window)
     const WindowPosition position = {rect.left, rect.top, windowSettings.flags};
     unsigned char image[WINDOW_SETTINGS_SIZE];
     EncodeWindowSettings(position, image);
-    return WriteWholeFile(WINDOW_SETTINGS_FILE_NAME, image, sizeof image);
+    return WriteWholeFile(settingsPath, image, sizeof image);
 }
 
 // No screen reaches this far; a saved corner beyond it is taken as this far,
@@ -79,7 +80,7 @@ int LoadWindowSettings(HWND window)
 {
     unsigned char image[WINDOW_SETTINGS_SIZE];
     WindowPosition position;
-    const long got = ReadFileStart(WINDOW_SETTINGS_FILE_NAME, image, sizeof image);
+    const long got = ReadFileStart(settingsPath, image, sizeof image);
     if (got < 0 || !DecodeWindowSettings(image, static_cast<std::size_t>(got), position))
         return 0;
 

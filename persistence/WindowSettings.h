@@ -1,5 +1,5 @@
 // The window settings file "Values.ini": despite its name, 12 binary bytes
-// (left, top, flags) in the working directory.
+// (left, top, flags) in the folder values started in (StartFolder.h).
 #pragma once
 
 #include <windows.h>

@@ -5,7 +5,7 @@
 #include "NumberText.h"
 #include "ProjectState.h"
 #include "RangeMapping.h"
-#include "StateFile.h"
+#include "StartFolder.h"
 #include "Vantrel.h"
 #include "WindowSettings.h"
 #include "resource.h"
@@ -409,9 +409,9 @@ static void LoadRowIcons(UINT dpiX, UINT dpiY)
     HICON oldEdit = editIcon;
     HICON oldDelete = deleteIcon;
     editIcon = static_cast<HICON>(
-        LoadImageA(nullptr, "edit.ico", IMAGE_ICON, width, height, LR_LOADFROMFILE));
+        LoadImageA(nullptr, editIconPath, IMAGE_ICON, width, height, LR_LOADFROMFILE));
     deleteIcon = static_cast<HICON>(
-        LoadImageA(nullptr, "delete.ico", IMAGE_ICON, width, height, LR_LOADFROMFILE));
+        LoadImageA(nullptr, deleteIconPath, IMAGE_ICON, width, height, LR_LOADFROMFILE));
     SetButtonIcons(editIcon, deleteIcon);
     if (oldEdit)
         DestroyIcon(oldEdit);
@@ -449,52 +449,6 @@ static void InitMainWindow(HWND window)
     LoadRowIcons(dpi, dpi);
 
     LoadWindowSettings(window);
-    LoadState(nullptr);
-}
-
-// Writes the window settings and then the state file, while the window is
-// still there. When either cannot be written, the user is told which file,
-// where, and what is lost without it, and chooses: Try Again writes both
-// again, Continue closes without them, Cancel keeps values open as it was.
-// True when the window may close.
-static bool SaveOnClose(HWND window)
-{
-    for (;;)
-    {
-        const bool settingsSaved = SaveWindowSettings(window) != 0;
-        const bool stateSaved = SaveState(nullptr) != 0;
-        if (settingsSaved && stateSaved)
-            return true;
-
-        char folder[MAX_PATH];
-        const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
-        if (length == 0 || length >= sizeof folder)
-            CopyText(folder, sizeof folder, "the folder values was started in");
-        const char* files = !stateSaved && !settingsSaved
-                                ? "\"" STATE_FILE_NAME "\" and \"" WINDOW_SETTINGS_FILE_NAME "\""
-                            : !stateSaved ? "\"" STATE_FILE_NAME "\""
-                                          : "\"" WINDOW_SETTINGS_FILE_NAME "\"";
-        const char* lost = !stateSaved && !settingsSaved
-                               ? "the values shown now, the window's place and Keep on Top are lost"
-                           : !stateSaved ? "the values shown now are lost"
-                                         : "the window's place and Keep on Top are not kept";
-        char text[MAX_PATH + 500];
-        std::snprintf(text, sizeof text,
-                      "values could not save %s in the folder\n%s\n\nThe file may be read-only "
-                      "or in use by another program, or the folder may be full or not "
-                      "writable.\n\nChoose Try Again to save again, Continue to close values "
-                      "without saving (%s), or Cancel to keep values open.",
-                      files, folder, lost);
-        switch (MessageBoxA(window, text, "Values", MB_CANCELTRYCONTINUE | MB_ICONWARNING))
-        {
-        case IDTRYAGAIN:
-            break;
-        case IDCONTINUE:
-            return true;
-        default:
-            return false;
-        }
-    }
 }
 
 // The close: the question about unsaved changes; the window settings and the
@@ -519,8 +473,7 @@ static void CloseMainWindow(HWND window)
 // open further down the stack must not carry on.
 static void EndSession(HWND window)
 {
-    SaveWindowSettings(window);
-    SaveState(nullptr);
+    SaveOnLogOff(window);
     ExitProcess(0);
 }
 
@@ -622,6 +575,11 @@ bool TranslateMainWindowMessage(MSG* message)
 HWND OpenMainWindow(HINSTANCE instance)
 {
     appInstance = instance;
+    // Read before the window is made, so that a question about a file that
+    // cannot be read comes before any window, and Cancel ends values having
+    // shown nothing else.
+    if (!ReadStateAtStart())
+        return nullptr;
     // A table from the resources: freed with the program, never destroyed.
     shortcuts = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
     HWND window =

@@ -5,6 +5,7 @@
 #include "SafeFile.h"
 #include "StateFile.h"
 
+#include <cderr.h>
 #include <commdlg.h>
 
 #include <cstdio>
@@ -14,6 +15,11 @@
 static_assert(sizeof(void*) != 4 || sizeof(OPENFILENAMEA) == 88, "full OPENFILENAMEA");
 
 static const char PROJECT_FILTER[] = "Project Files\0*.prj\0";
+
+// The file dialogs hand back paths of any length Windows allows, so that one
+// too long for values is named to the user rather than lost as a dialog
+// error; values itself takes paths of fewer than PATH_SIZE characters.
+constexpr DWORD DIALOG_PATH_SIZE = 32768;
 
 // The file dialogs' library brings shell32, ole32 and more with it; loading
 // them at every start would cost more time than the rest of the start
@@ -55,7 +61,10 @@ static bool LoadFileDialogs()
 }
 
 // The settings both file dialogs share: prefilled with the current project's
-// name, starting in its folder, never changing the working directory.
+// name, starting in its folder, asked to leave the current folder as they
+// found it. The Open dialog moves it all the same (on Windows for good,
+// under Wine while it is open); values' own files do not follow it
+// (StartFolder.h).
 static void PrepareFileDialog(OPENFILENAMEA* dialog, char* path, char* title)
 {
     std::memset(dialog, 0, sizeof *dialog);
@@ -65,7 +74,7 @@ static void PrepareFileDialog(OPENFILENAMEA* dialog, char* path, char* title)
     dialog->nFilterIndex = 1;
     CopyText(path, PATH_SIZE, project.projectTitle);
     dialog->lpstrFile = path;
-    dialog->nMaxFile = PATH_SIZE;
+    dialog->nMaxFile = DIALOG_PATH_SIZE;
     title[0] = '\0';
     dialog->lpstrFileTitle = title;
     dialog->nMaxFileTitle = PATH_SIZE;
@@ -85,11 +94,35 @@ static void TakeProjectName(const char* path, const char* title)
         project.projectDir[name - 1] = '\0';
 }
 
-static void ReportFileError(const char* format, const char* path)
+// A save needs room in the folder for its temporary file's name as well
+// (SafeFile.h).
+static const char PATH_TOO_LONG[] =
+    "The path is too long: values takes paths of at most 259 characters, and saves only into "
+    "folders whose path has at most 246. Choose a shorter name, or a folder with a shorter path.";
+
+const char* WhyNotSaved(DWORD error)
 {
-    char text[PATH_SIZE + 200];
-    std::snprintf(text, sizeof text, format, path);
+    if (error == ERROR_FILENAME_EXCED_RANGE)
+        return PATH_TOO_LONG;
+    return "The file may be read-only or in use by another program, or its folder may be missing, "
+           "full or not writable.";
+}
+
+// "Could not open the project" or "Could not save the project", the path
+// as the dialog gave it, and why.
+static void ReportFileError(const char* what, const char* path, const char* why)
+{
+    char text[DIALOG_PATH_SIZE + 600];
+    std::snprintf(text, sizeof text, "%s \"%s\".\n\n%s", what, path, why);
     MessageBoxA(mainWindow, text, "Values", MB_OK | MB_ICONERROR);
+}
+
+// A dialog that returned without a file: cancelled, which needs nothing, or
+// a path longer still than the dialog's buffer, which the user is told of.
+static void DialogEnded(const char* what)
+{
+    if (commDlgExtendedError() == FNERR_BUFFERTOOSMALL)
+        ReportFileError(what, "(longer than Windows allows)", PATH_TOO_LONG);
 }
 
 bool ConfirmDiscard(HWND owner)
@@ -119,20 +152,21 @@ void OpenProject()
     if (!LoadFileDialogs())
         return;
     OPENFILENAMEA dialog;
-    char path[PATH_SIZE];
+    char path[DIALOG_PATH_SIZE];
     char title[PATH_SIZE];
     PrepareFileDialog(&dialog, path, title);
     dialog.Flags |= OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
     if (!getOpenFileName(&dialog))
     {
-        commDlgExtendedError();
+        DialogEnded("Could not open the project");
         return;
     }
     if (!LoadState(path))
     {
-        ReportFileError("Could not open the project \"%s\".\n\nThe file cannot be read, or it is "
-                        "not a project file.",
-                        path);
+        ReportFileError("Could not open the project", path,
+                        GetLastError() == ERROR_FILENAME_EXCED_RANGE
+                            ? PATH_TOO_LONG
+                            : "The file cannot be read, or it is not a project file.");
         return;
     }
     TakeProjectName(path, title);
@@ -145,21 +179,19 @@ bool SaveProjectAs()
     if (!LoadFileDialogs())
         return false;
     OPENFILENAMEA dialog;
-    char path[PATH_SIZE];
+    char path[DIALOG_PATH_SIZE];
     char title[PATH_SIZE];
     PrepareFileDialog(&dialog, path, title);
     dialog.Flags |= OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
     dialog.lpstrDefExt = "prj";
     if (!getSaveFileName(&dialog))
     {
-        commDlgExtendedError();
+        DialogEnded("Could not save the project");
         return false;
     }
     if (!SaveState(path))
     {
-        ReportFileError("Could not save the project \"%s\".\n\nThe file may be read-only or in "
-                        "use by another program, or its folder may be missing or full.",
-                        path);
+        ReportFileError("Could not save the project", path, WhyNotSaved(GetLastError()));
         return false;
     }
     TakeProjectName(path, title);

@@ -55,11 +55,26 @@ HANDLE LoadProgramIcon(int width, int height);
 // to the front and answers true.
 constexpr UINT WM_COME_FORWARD = WM_APP + 1;
 
+// One window per folder. ClaimFolder answers whether this process is to
+// show the window of the start folder: no other runs there, or the one that
+// did has ended. Otherwise the other's window was brought forward, or it did
+// not answer and the user has been told so.
+enum FolderClaim
+{
+    FOLDER_OURS,
+    FOLDER_SHOWN_ELSEWHERE,
+    FOLDER_NOT_ANSWERING
+};
+int ClaimFolder();
+// Tells later starts in the folder which window to bring forward.
+void PublishWindow(HWND window);
+
 // Main window.
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// Creates the main window from its template, shows it, fills it and makes
-// the brush: all the entry point does before its message loop. Returns null
-// when the window cannot be created.
+// Reads "Values.dat", creates the main window from its template, shows it,
+// fills it and makes the brush: all the entry point does before its message
+// loop. Returns null when the window cannot be created, or when the user
+// chose to end values because "Values.dat" could not be read.
 HWND OpenMainWindow(HINSTANCE instance);
 void RefreshWindow();
 void RefreshValueBoxes(int exceptId);
@@ -79,6 +94,19 @@ bool HighContrastOn();
 // Chooses the label colours from the system's colours: on start-up, and
 // again whenever the system's colours or the high-contrast setting change.
 void ChooseLabelColours(bool highContrast);
+
+// The files of the start folder. ReadStateAtStart reads "Values.dat" before
+// the window is made; when the file is there but cannot be read, it is tried
+// again for a while and then the user chooses: false means end values at
+// once. SaveOnClose writes both files, asking what to do when one cannot be
+// written; true when the window may close. SaveOnLogOff writes them without
+// a question.
+bool ReadStateAtStart();
+bool SaveOnClose(HWND window);
+void SaveOnLogOff(HWND window);
+// Why a file could not be written, from the error of the write, for a
+// message to the user.
+const char* WhyNotSaved(DWORD error);
 
 // Main window commands.
 void RunMainCommand(HWND window, int command);

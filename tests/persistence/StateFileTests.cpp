@@ -1,6 +1,7 @@
 // The state and project files through real files, each test in a fresh
 // working folder.
 #include "ProjectState.h"
+#include "StartFolder.h"
 #include "StateCodec.h"
 #include "StateFile.h"
 #include "TestFolder.h"
@@ -18,6 +19,7 @@ class StateFiles : public InTestFolder
     void SetUp() override
     {
         InTestFolder::SetUp();
+        TakeStartFolder();
         std::memset(&project, 0, sizeof project);
     }
 

@@ -1,4 +1,5 @@
 // "Values.ini" against a real top-level window with a Keep on Top box.
+#include "StartFolder.h"
 #include "StateCodec.h"
 #include "TestFolder.h"
 #include "WindowSettings.h"
@@ -15,6 +16,7 @@ class WindowSettingsFile : public InTestFolder
     void SetUp() override
     {
         InTestFolder::SetUp();
+        TakeStartFolder();
         windowSettings.flags = 0;
         window = CreateWindowExA(0, "STATIC", "Values", WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0,
                                  250, 300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);

@@ -101,4 +101,60 @@ TEST_F(Project932, AJapaneseProjectNameIsSavedAndOpenedAgain)
     EXPECT_EQ(project.projectDir, projectFolder);
 }
 
+// A path too long for values is named to the user, with the path, in Save,
+// in Open and in the question at a close: never silence, never "read-only
+// or in use". Too long is 260 bytes or more, which a path of double-byte
+// characters is while the file dialog still takes it; or a folder that
+// leaves no room for the name of the temporary file a save writes first.
+TEST_F(Project932, PathsTooLongAreNamed)
+{
+    PutRange(0, "A", 0, 10);
+    OpenDriven();
+    std::string name;
+    for (int i = 0; i < 25; i++)
+        name += YOSANHYOU;
+    const std::string longFolder = Path(name.c_str());
+    ASSERT_TRUE(CreateDirectoryA(longFolder.c_str(), nullptr));
+    const std::string tooLong = longFolder + "\\" + name.substr(0, 120) + ".prj";
+    const std::string newTooLong = longFolder + "\\" + name.substr(0, 120) + "2.prj";
+    wchar_t wide[MAX_PATH];
+    ASSERT_GT(MultiByteToWideChar(CP_ACP, 0, tooLong.c_str(), -1, wide, MAX_PATH), 0);
+    HANDLE file = CreateFileW(wide, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << "a project to open";
+    CloseHandle(file);
+    const std::string deep = folder + "\\" + std::string(246 - folder.size(), 'd');
+    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr));
+
+    const struct
+    {
+        const char* way;
+        int command;
+        std::string path;
+    } cases[] = {
+        {"Save, 260 bytes or more", IDM_SAVE_PROJECT, newTooLong},
+        {"Save, no room for the temporary file", IDM_SAVE_PROJECT, deep + "\\a.prj"},
+        {"Open", IDM_OPEN_PROJECT, tooLong},
+        {"Yes in the question at a close", WM_CLOSE, newTooLong},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.way);
+        project.modified = c.command == WM_CLOSE;
+        if (c.command == WM_CLOSE)
+            ExpectModal(AnswerMessageBox("Save Data", IDYES));
+        ExpectModal(ChooseFile(c.path));
+        std::string error;
+        ExpectModal(AnswerMessageBox("Values", IDOK, &error));
+        if (c.command == WM_CLOSE)
+            SendMessageA(window, WM_CLOSE, 0, 0);
+        else
+            Command(c.command);
+        EXPECT_NE(error.find("too long"), std::string::npos) << error;
+        EXPECT_NE(error.find(c.path), std::string::npos) << error;
+        EXPECT_TRUE(IsWindow(window));
+        EXPECT_EQ(project.projectTitle[0], '\0');
+    }
+    EXPECT_EQ(ListFolder(deep).size(), 0u);
+}
+
 } // namespace

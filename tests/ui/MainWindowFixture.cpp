@@ -3,6 +3,7 @@
 #include "ModalDriver.h"
 
 #include "ProjectState.h"
+#include "StartFolder.h"
 #include "StateCodec.h"
 #include "Values.h"
 #include "WindowSettings.h"
@@ -44,6 +45,7 @@ void MainWindowTest::TearDown()
 
 void MainWindowTest::Open()
 {
+    TakeStartFolder();
     window = OpenMainWindow(GetModuleHandleA(nullptr));
     ASSERT_TRUE(window);
     Pump();

@@ -125,7 +125,8 @@ HWND Program::Start(const std::string& program)
 PROCESS_INFORMATION Program::StartAnother(const std::string& in)
 {
     others.push_back(Launch(ProgramFolder() + "values.exe", in));
-    EXPECT_TRUE(others.back().hProcess) << "cannot start values.exe in " << in;
+    EXPECT_TRUE(others.back().hProcess)
+        << "cannot start values.exe in " << in << ", error " << GetLastError();
     return others.back();
 }
 

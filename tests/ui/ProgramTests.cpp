@@ -165,20 +165,91 @@ TEST_F(Program, WithoutTheFileDialogsLibraryFileCommandsSaySoAndChangeNothing)
         EXPECT_EQ(name.find(".prj"), std::string::npos) << "a project was written: " << name;
 }
 
-// A second start in the folder of a running values shows that window,
-// restored and in front, and ends at once having written nothing. The folder
-// is compared as Windows compares paths: case and 8.3 names aside.
-TEST_F(Program, ASecondStartInTheSameFolderShowsTheFirstWindow)
+// Under Wine, a Windows path's Unix path, or an empty text elsewhere.
+std::string UnixPath(const std::string& path)
 {
-    HWND window = Start();
+    using UnixFileName = char*(CDECL*)(const wchar_t*);
+    const auto unixFileName = reinterpret_cast<UnixFileName>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    const std::wstring wide(path.begin(), path.end());
+    char* name = unixFileName ? unixFileName(wide.c_str()) : nullptr;
+    const std::string unix = name ? name : "";
+    HeapFree(GetProcessHeap(), 0, name);
+    return unix;
+}
+
+// Runs a Unix command from the Windows test program, as Wine allows.
+bool RunUnix(std::string command)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started))
+        return false;
+    WaitForSingleObject(started.hProcess, 10000);
+    CloseHandle(started.hProcess);
+    CloseHandle(started.hThread);
+    return true;
+}
+
+// A second drive letter for a folder, "Y:\" or the last free letter before
+// it: under Wine a link in the prefix's dosdevices, on Windows a SUBST
+// drive. Empty when none could be made. The drive is removed by
+// RemoveDrive.
+std::string DriveFor(const std::string& folder)
+{
+    char letter = 'Y';
+    while (letter > 'D' && (GetLogicalDrives() & (1u << (letter - 'A'))))
+        letter--;
+    const std::string drive = std::string(1, letter) + ":";
+    const std::string unixFolder = UnixPath(folder);
+    const std::string unixC = UnixPath("C:\\"); // .../dosdevices/c:/
+    if (!unixFolder.empty() && unixC.size() > 3)
+    {
+        const std::string link = unixC.substr(0, unixC.size() - 3) + char(letter + 'a' - 'A') + ":";
+        if (!RunUnix("/bin/ln -sfn \"" + unixFolder + "\" \"" + link + "\""))
+            return "";
+    }
+    else if (!DefineDosDeviceA(0, drive.c_str(), folder.c_str()))
+        return "";
+    return GetFileAttributesA((drive + "\\").c_str()) & FILE_ATTRIBUTE_DIRECTORY ? drive + "\\"
+                                                                                 : "";
+}
+
+void RemoveDrive(const std::string& drive)
+{
+    const std::string unixC = UnixPath("C:\\");
+    if (!unixC.empty())
+        RunUnix("/bin/rm -f \"" + unixC.substr(0, unixC.size() - 3) + char(drive[0] + 'a' - 'A') +
+                ":\"");
+    else
+        DefineDosDeviceA(DDD_REMOVE_DEFINITION, drive.substr(0, 2).c_str(), nullptr);
+}
+
+// A folder has one window, whatever name it was reached by: a second drive
+// letter, its own path in other letter case, its 8.3 form and, under Wine,
+// its path through the Unix root (Z:). A second start shows the first
+// window, restored and in front, and ends at once having written nothing.
+TEST_F(Program, OneFolderByAnyNameHasOneWindow)
+{
+    const std::string drive = DriveFor(folder);
+    ASSERT_FALSE(drive.empty()) << "no second drive letter for " << folder;
+    const PROCESS_INFORMATION first = StartAnother(drive);
+    HWND window = WaitForWindow(first.dwProcessId, "Values");
     ASSERT_TRUE(window);
     SetItemText(window, IDC_LOCAL_VALUE, "6");
     std::string upper = folder;
     CharUpperA(&upper[0]);
     char shortName[MAX_PATH] = {};
     GetShortPathNameA(folder.c_str(), shortName, MAX_PATH);
-    for (const std::string& same : {upper, std::string(shortName)})
+    std::string throughRoot = UnixPath(folder);
+    for (char& c : throughRoot)
+        c = c == '/' ? '\\' : c;
+    for (const std::string& same : {folder, upper, std::string(shortName), "Z:" + throughRoot})
     {
+        if (same == "Z:")
+            continue; // not under Wine
         SCOPED_TRACE(same);
         ShowWindow(window, SW_MINIMIZE);
         HWND elsewhere = ShowWindowElsewhere();
@@ -189,14 +260,35 @@ TEST_F(Program, ASecondStartInTheSameFolderShowsTheFirstWindow)
             << "the first window is not restored and in front";
         DestroyWindow(elsewhere);
     }
-    EXPECT_EQ(ShownWindows(process.dwProcessId).size(), 1u);
+    EXPECT_EQ(ShownWindows(first.dwProcessId).size(), 1u);
     EXPECT_EQ(ItemText(window, IDC_LOCAL_VALUE), "6");
     EXPECT_FALSE(FileExists(Path("Values.dat"))) << "written before the first window closed";
     EXPECT_FALSE(FileExists(Path("Values.ini")));
 
     PostMessageA(window, WM_CLOSE, 0, 0);
-    ASSERT_EQ(WaitForExit(), 0u);
+    ASSERT_EQ(WaitForExitCode(first.hProcess), 0u);
+    RemoveDrive(drive);
     EXPECT_EQ(SavedState(Path("Values.dat")).localValue, 6);
+}
+
+// A second start while the folder's window does not answer (here its
+// thread is stopped) says so, naming the folder, and ends with code 1.
+TEST_F(Program, ASecondStartSaysSoWhenTheFirstDoesNotAnswer)
+{
+    HWND window = Start();
+    ASSERT_TRUE(window);
+    ASSERT_NE(SuspendThread(process.hThread), static_cast<DWORD>(-1));
+    const PROCESS_INFORMATION second = StartAnother(folder);
+    HWND box = WaitForWindow(second.dwProcessId, "Values", nullptr, 30000);
+    ResumeThread(process.hThread);
+    ASSERT_TRUE(box) << "nothing shown";
+    const std::string text = ItemText(box, 0xFFFF);
+    EXPECT_NE(text.find("does not answer"), std::string::npos) << text;
+    EXPECT_NE(text.find(folder), std::string::npos) << text;
+    Press(box, IDOK);
+    EXPECT_EQ(WaitForExitCode(second.hProcess), 1u);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(), 0u);
 }
 
 // Two starts at once, as a double click may give: one window, whichever
@@ -273,12 +365,33 @@ TEST_F(Program, ASecondStartBringsForwardWhatTheFirstHasOpen)
     EXPECT_EQ(SavedState(Path("Values.dat")).mainHigh, 2);
 }
 
+// Ends the session as a log-off does. Under Wine, wineboot --end-session
+// ends it as Windows does (both messages to every window, then whatever is
+// left is ended); elsewhere the test sends the two messages itself. The
+// test program has no window of its own by then, or wineboot would end it
+// too.
+void EndTheSession(HWND window)
+{
+    if (!GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version"))
+    {
+        EXPECT_TRUE(SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+        SendMessageA(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        return;
+    }
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION wineboot = {};
+    char commandLine[] = "wineboot.exe --end-session";
+    ASSERT_TRUE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &wineboot));
+    EXPECT_EQ(WaitForExitCode(wineboot.hProcess), 0u);
+    CloseHandle(wineboot.hProcess);
+    CloseHandle(wineboot.hThread);
+}
+
 // At a log-off both files are written as at a close, without a question of
 // any kind: not about the unsaved project changes, not about a file that
-// cannot be written. Under Wine, wineboot --end-session ends the session as
-// Windows does (both messages to every window, then whatever is left is
-// ended); elsewhere the test sends the two messages itself. The test program
-// has no window of its own by then, or wineboot would end it too.
+// cannot be written.
 TEST_F(Program, ALogOffWritesTheFilesWithoutAsking)
 {
     // Both files written; and with Values.ini read-only, Values.dat is still
@@ -300,23 +413,7 @@ TEST_F(Program, ALogOffWritesTheFilesWithoutAsking)
         SetItemText(window, IDC_LOCAL_VALUE, "7");
         SetWindowPos(window, nullptr, 321, 123, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-        if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version"))
-        {
-            STARTUPINFOA startup = {};
-            startup.cb = sizeof startup;
-            PROCESS_INFORMATION wineboot = {};
-            char commandLine[] = "wineboot.exe --end-session";
-            ASSERT_TRUE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr,
-                                       nullptr, &startup, &wineboot));
-            EXPECT_EQ(WaitForExitCode(wineboot.hProcess), 0u);
-            CloseHandle(wineboot.hProcess);
-            CloseHandle(wineboot.hThread);
-        }
-        else
-        {
-            EXPECT_TRUE(SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
-            SendMessageA(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-        }
+        EndTheSession(window);
         EXPECT_EQ(WaitForExit(), 0u);
         const ProjectState saved = SavedState(Path("Values.dat"));
         EXPECT_EQ(saved.localValue, 7);
@@ -333,6 +430,131 @@ TEST_F(Program, ALogOffWritesTheFilesWithoutAsking)
         {
             EXPECT_EQ(settings, oldSettings);
         }
+    }
+}
+
+// A log-off while the Open dialog shows another folder writes both files
+// in the folder values started in: the dialog moves the current folder
+// while it is open, and the files do not follow it.
+TEST_F(Program, ALogOffDuringTheOpenDialogWritesWhereValuesStarted)
+{
+    HWND window = Start();
+    ASSERT_TRUE(window);
+    SetItemText(window, IDC_LOCAL_VALUE, "7");
+    const std::string other = Path("other");
+    ASSERT_TRUE(CreateDirectoryA(other.c_str(), nullptr));
+    Press(window, IDM_OPEN_PROJECT);
+    HWND dialog = WaitForWindow(process.dwProcessId, "Open", window);
+    ASSERT_TRUE(dialog);
+    SetItemText(dialog, 1148, other.c_str()); // the name box: a folder goes into it
+    Press(dialog, IDOK);
+    // The folder list (cmb2) shows the folder the dialog is in.
+    ASSERT_TRUE(WaitUntil([dialog] { return ItemText(dialog, 1137) == "other"; }))
+        << ItemText(dialog, 1137);
+
+    EndTheSession(window);
+    EXPECT_EQ(WaitForExit(), 0u);
+    EXPECT_EQ(SavedState(Path("Values.dat")).localValue, 7);
+    EXPECT_EQ(ReadBytes(Path("Values.ini")).size(), WINDOW_SETTINGS_SIZE);
+    EXPECT_TRUE(ListFolder(other).empty());
+}
+
+// A log-off that is called off (WM_ENDSESSION with FALSE) changes nothing:
+// values runs on, writes nothing, and closes as usual later.
+TEST_F(Program, ACancelledLogOffLeavesValuesRunning)
+{
+    HWND window = Start();
+    ASSERT_TRUE(window);
+    SetItemText(window, IDC_LOCAL_VALUE, "7");
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+                                    SMTO_ABORTIFHUNG, 5000, &answer));
+    EXPECT_TRUE(answer);
+    ASSERT_TRUE(SendMessageTimeoutA(window, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF,
+                                    SMTO_ABORTIFHUNG, 5000, &answer));
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 500), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_FALSE(FileExists(Path("Values.dat")));
+    SetItemText(window, IDC_LOCAL_VALUE, "8");
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WaitForExit(), 0u);
+    EXPECT_EQ(SavedState(Path("Values.dat")).localValue, 8);
+}
+
+// "Values.dat" held by another program while values starts (a virus
+// scanner, a backup, an editor): read alongside a reader that shares it,
+// read once a program that held it alone for a moment lets go, and when it
+// stays held, never taken for missing: the user is asked.
+TEST_F(Program, AHeldStateFileIsReadOrAskedAbout)
+{
+    ProjectState saved = {};
+    saved.localValue = 5;
+    std::vector<unsigned char> image(STATE_IMAGE_SIZE);
+    EncodeState(saved, true, image.data());
+    WriteBytes(Path("Values.dat"), image);
+    const auto hold = [this](DWORD sharing)
+    {
+        return CreateFileA(Path("Values.dat").c_str(), GENERIC_READ, sharing, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    // The file is let go before the close, which replaces it.
+    const auto closeShowing = [](const PROCESS_INFORMATION& started, HANDLE held)
+    {
+        HWND window = WaitForWindow(started.dwProcessId, "Values");
+        CloseHandle(held);
+        ASSERT_TRUE(window);
+        EXPECT_EQ(ItemText(window, IDC_LOCAL_VALUE), "5");
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        EXPECT_EQ(WaitForExitCode(started.hProcess), 0u);
+    };
+
+    HANDLE held = hold(FILE_SHARE_READ | FILE_SHARE_WRITE);
+    closeShowing(StartAnother(folder), held);
+
+    held = hold(0);
+    PROCESS_INFORMATION started = StartAnother(folder);
+    Sleep(500);
+    CloseHandle(held);
+    closeShowing(started, nullptr);
+
+    for (const int answer : {IDCANCEL, IDTRYAGAIN, IDCONTINUE})
+    {
+        SCOPED_TRACE(answer);
+        DeleteFileA(Path("Values.ini").c_str());
+        held = hold(0);
+        started = StartAnother(folder);
+        HWND question = WaitForWindow(started.dwProcessId, "Values");
+        ASSERT_TRUE(question);
+        const std::string text = ItemText(question, 0xFFFF);
+        EXPECT_NE(text.find("cannot read \"Values.dat\""), std::string::npos) << text;
+        EXPECT_NE(text.find(folder), std::string::npos) << text;
+        CloseHandle(held);
+        Press(question, answer);
+        ASSERT_TRUE(WaitUntil([question] { return !IsWindow(question); }));
+        if (answer == IDCANCEL)
+        {
+            EXPECT_EQ(WaitForExitCode(started.hProcess), 1u);
+            EXPECT_FALSE(FileExists(Path("Values.ini"))) << "nothing is written";
+        }
+        else if (answer == IDTRYAGAIN)
+        {
+            closeShowing(started, nullptr);
+        }
+        else
+        {
+            // Empty values; the close asks before it replaces the file, and
+            // No keeps it.
+            HWND window = WaitForWindow(started.dwProcessId, "Values", nullptr);
+            ASSERT_TRUE(WaitUntil([&] { return ItemText(window, IDC_LOCAL_VALUE) == "0"; }));
+            PostMessageA(window, WM_CLOSE, 0, 0);
+            question = WaitForWindow(started.dwProcessId, "Values", window);
+            ASSERT_TRUE(question);
+            EXPECT_NE(ItemText(question, 0xFFFF).find("Replace it"), std::string::npos);
+            Press(question, IDNO);
+            EXPECT_EQ(WaitForExitCode(started.hProcess), 0u);
+            EXPECT_EQ(ReadBytes(Path("Values.ini")).size(), WINDOW_SETTINGS_SIZE);
+        }
+        EXPECT_EQ(ReadBytes(Path("Values.dat")), image);
     }
 }
 
