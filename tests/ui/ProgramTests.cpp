@@ -193,10 +193,10 @@ bool RunUnix(std::string command)
     return true;
 }
 
-// A second drive letter for a folder, "Y:\" or the last free letter before
-// it: under Wine a link in the prefix's dosdevices, on Windows a SUBST
-// drive. Empty when none could be made. The drive is removed by
-// RemoveDrive.
+// A second drive letter for a folder of the fixture (which holds the row
+// icons), "Y:\" or the last free letter before it: under Wine a link in the
+// prefix's dosdevices, on Windows a SUBST drive. Empty when none could be
+// made. The drive is removed by RemoveDrive.
 std::string DriveFor(const std::string& folder)
 {
     char letter = 'Y';
@@ -213,8 +213,10 @@ std::string DriveFor(const std::string& folder)
     }
     else if (!DefineDosDeviceA(0, drive.c_str(), folder.c_str()))
         return "";
-    return GetFileAttributesA((drive + "\\").c_str()) & FILE_ATTRIBUTE_DIRECTORY ? drive + "\\"
-                                                                                 : "";
+    // Wine does not wait for a Unix program: the link is there once the
+    // folder's files are seen through it.
+    const std::string icon = drive + "\\edit.ico";
+    return WaitUntil([&icon] { return FileExists(icon); }) ? drive + "\\" : "";
 }
 
 void RemoveDrive(const std::string& drive)
