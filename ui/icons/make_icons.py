@@ -10,6 +10,9 @@ edit.ico    a pencil, and delete.ico, a red cross: the row buttons' pictures,
             drawn pixel by pixel at 11 x 12 (the size the program loads at
             100 %) and at 16 x 16, and from shapes at 14 x 15, 17 x 18 and
             22 x 24 (the sizes it loads at 125, 150 and 200 %).
+edit-built-in.ico, delete-built-in.ico
+            the same images, all PNG-compressed: values.exe carries them for
+            a folder that lacks the two files.
 
 Every image is 32-bit with alpha and carries an AND mask for older systems,
 except the 48-pixel image of values.ico: it is PNG-compressed (Windows Vista
@@ -466,9 +469,15 @@ def main():
         os.makedirs(preview, exist_ok=True)
     elif len(sys.argv) != 1:
         sys.exit(__doc__)
+    # The row pictures built into values.exe, for a folder without the icon
+    # files: the same images, every one PNG-compressed (a quarter of the
+    # size), as values.exe carries them in every start's file.
+    icons["edit-built-in.ico"] = icons["edit.ico"]
+    icons["delete-built-in.ico"] = icons["delete.ico"]
     for name, images in icons.items():
+        compress_above = 32 if name == "values.ico" else 0 if "built-in" in name else None
         with open(os.path.join(HERE, name), "wb") as f:
-            f.write(ico_file(images, compress_above=32 if name == "values.ico" else None))
+            f.write(ico_file(images, compress_above=compress_above))
         if preview:
             with open(os.path.join(preview, name.replace(".ico", ".png")), "wb") as f:
                 f.write(preview_sheet(images))
