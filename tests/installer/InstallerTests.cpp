@@ -110,6 +110,20 @@ bool KeyExists(HKEY root, const std::string& key)
     return true;
 }
 
+// A text value of the user's registry, or "(none)" without it.
+std::string UserValue(const std::string& key, const char* name)
+{
+    char value[1024] = {};
+    DWORD size = sizeof value;
+    if (RegGetValueA(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) !=
+        ERROR_SUCCESS)
+        return "(none)";
+    return value;
+}
+
+const char PROGID_KEY[] = "Software\\Classes\\values.Project";
+const char OPEN_WITH_KEY[] = "Software\\Classes\\.prj\\OpenWithProgids";
+
 struct Shortcut
 {
     std::string target;
@@ -383,6 +397,34 @@ TEST_F(Installer, InstallsPerUserWithStartMenuEntriesAndValuesRunsInItsWorkingFo
     EXPECT_EQ(code, 0u);
     EXPECT_EQ(ReadBytes(WorkingFolder() + "\\Values.dat").size(), STATE_IMAGE_SIZE);
     EXPECT_EQ(ReadBytes(WorkingFolder() + "\\Values.ini").size(), WINDOW_SETTINGS_SIZE);
+
+    // Offered in "Open with" for project files, not made their default.
+    EXPECT_EQ(UserValue(PROGID_KEY, nullptr), "values project");
+    EXPECT_EQ(UserValue(std::string(PROGID_KEY) + "\\DefaultIcon", nullptr),
+              InstallFolder() + "\\values.exe,0");
+    EXPECT_EQ(UserValue(OPEN_WITH_KEY, "values.Project"), "");
+    EXPECT_EQ(UserValue("Software\\Classes\\.prj", nullptr), "(none)");
+    // Its command, as Explorer gives it a project in a folder of its own:
+    // the project opens in the working folder's window, and no file of
+    // values lands beside the project.
+    std::string command = UserValue(std::string(PROGID_KEY) + "\\shell\\open\\command", nullptr);
+    const std::string projects = KnownFolder(CSIDL_PERSONAL) + "\\values projects";
+    CreateDirectoryA(projects.c_str(), nullptr);
+    WriteBytes(projects + "\\plan.prj", std::vector<unsigned char>(PROJECT_IMAGE_SIZE, 0));
+    const std::size_t argument = command.find("%1");
+    ASSERT_NE(argument, std::string::npos) << command;
+    command.replace(argument, 2, projects + "\\plan.prj");
+    process = Start(command, projects);
+    window = WaitForWindow(process.dwProcessId, "Values");
+    ASSERT_NE(window, nullptr) << command;
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), WAIT_OBJECT_0);
+    Release(process);
+    ProjectState state = {};
+    const std::vector<unsigned char> saved = ReadBytes(WorkingFolder() + "\\Values.dat");
+    ASSERT_EQ(DecodeState(saved.data(), saved.size(), true, state), 1);
+    EXPECT_STREQ(state.projectTitle, "plan.prj");
+    EXPECT_EQ(ListFolder(projects), std::vector<std::string>{"plan.prj"});
 }
 
 TEST_F(Installer, InstallingAgainKeepsOneProductAndTheNextVersionUpdatesIt)
@@ -453,6 +495,8 @@ TEST_F(Installer, UninstallExeRepairsOrRemovesAfterOneAnswerAndKeepsTheUsersFile
     EXPECT_EQ(InstalledProducts(), 0);
     EXPECT_EQ(UninstallEntry("DisplayName"), "");
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\values"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, PROGID_KEY));
+    EXPECT_EQ(UserValue(OPEN_WITH_KEY, "values.Project"), "(none)");
     EXPECT_FALSE(FileExists(InstallFolder()));
     EXPECT_EQ(FileExists(KnownFolder(CSIDL_LOCAL_APPDATA) + "\\Programs"), programsFolderExisted);
     EXPECT_FALSE(FileExists(MenuFolder()));

@@ -4,8 +4,8 @@
 # 64-bit-only machine): its platform, its product code against the one
 # Uninstall.exe opens, its version and publisher, each program's version as
 # the installer will compare it, a per-user installation that asks for no
-# administrator rights, its two dialogs, and files byte-identical to the
-# tree's tested programs.
+# administrator rights, its two dialogs, its registration for project files,
+# and files byte-identical to the tree's tested programs.
 #   check-package.sh x86|x64 PACKAGE BIN-FOLDER VERSION PRODUCT-CODE PUBLISHER
 set -e
 if [ $# -ne 6 ]; then
@@ -73,6 +73,29 @@ for dialog in InstallDlg MaintenanceDlg; do
     msiinfo export "$package" InstallUISequence | grep -q "^$dialog	" ||
         Fail "no $dialog in the user interface sequence"
 done
+
+# Project files: values.Project, with its icon and an open command that
+# starts values in the Start menu entry's working folder, offered under
+# .prj's OpenWithProgids; nothing makes values the extension's default.
+registry=$(msiinfo export "$package" Registry | tr -d '\r')
+# The value of a row under HKCU, found by key and name (awk's -v would take
+# the backslashes for escapes).
+RegistryValue() {
+    printf '%s\n' "$registry" | KEY=$1 NAME=$2 awk -F '\t' '
+        $2 == 1 && $3 == ENVIRON["KEY"] && $4 == ENVIRON["NAME"] { print $5; found = 1 }
+        END { exit !found }'
+}
+[ "$(RegistryValue 'Software\Classes\values.Project' '')" = "values project" ] ||
+    Fail "no values.Project class"
+[ "$(RegistryValue 'Software\Classes\values.Project\DefaultIcon' '')" = "[INSTALLFOLDER]values.exe,0" ] ||
+    Fail "values.Project has not the program's icon"
+command='"[INSTALLFOLDER]values.exe" /folder "[DATAFOLDER]" "%1"'
+[ "$(RegistryValue 'Software\Classes\values.Project\shell\open\command' '')" = "$command" ] ||
+    Fail "values.Project does not open with $command"
+RegistryValue 'Software\Classes\.prj\OpenWithProgids' values.Project >/dev/null ||
+    Fail "values.Project is not offered for .prj"
+! RegistryValue 'Software\Classes\.prj' '' >/dev/null ||
+    Fail "the package makes values the default for .prj"
 
 # The files, as the package would install them, against the tested ones.
 unpacked=$(mktemp -d)
