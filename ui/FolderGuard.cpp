@@ -105,7 +105,23 @@ static void ReportNoAnswer()
     MessageBoxA(nullptr, text, "Values", MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
 }
 
-int ClaimFolder()
+// A project for the folder's window is handed to it once it has come
+// forward; when that window has a dialog or question open, it does not take
+// the project, and the user is told.
+static int ShownElsewhere(HWND window, const char* project)
+{
+    if (!project[0] || HandProject(window, project))
+        return FOLDER_SHOWN_ELSEWHERE;
+    char text[LONG_PATH_SIZE + 300];
+    std::snprintf(text, sizeof text,
+                  "values could not open the project\n%s\n\nvalues in this folder has a dialog "
+                  "or a question open. Answer it, then open the project again.",
+                  project);
+    MessageBoxA(nullptr, text, "Values", MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+    return FOLDER_NOT_SHOWN;
+}
+
+int ClaimFolder(const char* project)
 {
     char key[64];
     if (!FolderIdentity(key, sizeof key) && !FolderPathKey(key, sizeof key))
@@ -143,7 +159,7 @@ int ClaimFolder()
         // closing has destroyed it and is about to let the folder go.
         HWND window = publishedWindow ? static_cast<HWND>(LongToHandle(*publishedWindow)) : nullptr;
         if (BringForward(window))
-            return FOLDER_SHOWN_ELSEWHERE;
+            return ShownElsewhere(window, project);
         const DWORD now = GetTickCount();
         if (IsWindow(window) && !silentSince)
             silentSince = now;
@@ -152,7 +168,7 @@ int ClaimFolder()
             break;
     }
     ReportNoAnswer();
-    return FOLDER_NOT_ANSWERING;
+    return FOLDER_NOT_SHOWN;
 }
 
 // A window handle has 32 significant bits on both widths, so 32-bit and

@@ -94,6 +94,11 @@ void RunMainCommand(HWND window, int command)
         RemoveRange(command - IDC_SLOT_DELETE);
         return;
     }
+    if (command >= IDM_RECENT_PROJECT && command < IDM_RECENT_PROJECT + RECENT_PROJECTS)
+    {
+        OpenRecentProject(window, command - IDM_RECENT_PROJECT);
+        return;
+    }
     switch (command)
     {
     case IDC_KEEP_ON_TOP:

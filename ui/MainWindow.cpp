@@ -312,6 +312,17 @@ static UINT WindowDpi(HWND window)
     return dpi ? dpi : static_cast<UINT>(BASE_DPI);
 }
 
+// A row picture from its file in the start folder; where the file is
+// missing (a start by "Open with" in another folder, a copy of the program
+// alone), the same picture built into the program.
+static HICON LoadRowIcon(const char* path, int resource, int width, int height)
+{
+    HANDLE icon = LoadImageA(nullptr, path, IMAGE_ICON, width, height, LR_LOADFROMFILE);
+    if (!icon)
+        icon = LoadImageA(appInstance, MAKEINTRESOURCEA(resource), IMAGE_ICON, width, height, 0);
+    return static_cast<HICON>(icon);
+}
+
 // The row pictures are 11 x 12 pixels at 96 dpi and scaled with the window
 // (17 x 18 at 144 dpi); the icon files hold images for the larger sizes.
 // The buttons get the new pair before the old one is destroyed.
@@ -321,10 +332,8 @@ static void LoadRowIcons(UINT dpiX, UINT dpiY)
     const int height = MulDiv(ROW_ICON_HEIGHT, static_cast<int>(dpiY), BASE_DPI);
     HICON oldEdit = editIcon;
     HICON oldDelete = deleteIcon;
-    editIcon = static_cast<HICON>(
-        LoadImageA(nullptr, editIconPath, IMAGE_ICON, width, height, LR_LOADFROMFILE));
-    deleteIcon = static_cast<HICON>(
-        LoadImageA(nullptr, deleteIconPath, IMAGE_ICON, width, height, LR_LOADFROMFILE));
+    editIcon = LoadRowIcon(editIconPath, IDI_EDIT, width, height);
+    deleteIcon = LoadRowIcon(deleteIconPath, IDI_DELETE, width, height);
     SetButtonIcons(editIcon, deleteIcon);
     if (oldEdit)
         DestroyIcon(oldEdit);
@@ -447,6 +456,22 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COME_FORWARD:
         ComeForward(window);
         return Answer(window, TRUE);
+
+    case WM_COPYDATA: // a project from another start in this folder
+        return Answer(window, TakeHandedProject(window, reinterpret_cast<COPYDATASTRUCT*>(lParam)));
+
+    case WM_OPEN_HANDED_PROJECT:
+        OpenHandedProject(window);
+        return TRUE;
+
+    case WM_DROPFILES:
+        ProjectDropped(window, reinterpret_cast<HDROP>(wParam));
+        return TRUE;
+
+    case WM_INITMENUPOPUP:
+        if (LOWORD(lParam) == 0 && !HIWORD(lParam)) // the File menu
+            ShowRecentProjects(reinterpret_cast<HMENU>(wParam));
+        return FALSE;
 
     case WM_SETCURSOR: // the mouse is over the window
         if (!rowTips)

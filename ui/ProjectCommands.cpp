@@ -2,8 +2,10 @@
 #include "Values.h"
 
 #include "ProjectState.h"
+#include "RangeMapping.h"
 #include "SafeFile.h"
 #include "StateFile.h"
+#include "resource.h"
 
 #include <cderr.h>
 #include <commdlg.h>
@@ -15,11 +17,6 @@
 static_assert(sizeof(void*) != 4 || sizeof(OPENFILENAMEA) == 88, "full OPENFILENAMEA");
 
 static const char PROJECT_FILTER[] = "Project Files\0*.prj\0";
-
-// The file dialogs hand back paths of any length Windows allows, so that one
-// too long for values is named to the user rather than lost as a dialog
-// error; values itself takes paths of fewer than PATH_SIZE characters.
-constexpr DWORD DIALOG_PATH_SIZE = 32768;
 
 // The file dialogs' library brings shell32, ole32 and more with it; loading
 // them at every start would cost more time than the rest of the start
@@ -36,14 +33,7 @@ static bool LoadFileDialogs()
 {
     if (getOpenFileName && getSaveFileName && commDlgExtendedError)
         return true;
-    char path[MAX_PATH + 16];
-    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
-    HMODULE library = nullptr;
-    if (length > 0 && length < MAX_PATH)
-    {
-        std::strcat(path, "\\comdlg32.dll");
-        library = LoadLibraryA(path);
-    }
+    HMODULE library = LoadSystemLibrary("comdlg32.dll");
     if (library && FindFunction(library, "GetOpenFileNameA", &getOpenFileName) &&
         FindFunction(library, "GetSaveFileNameA", &getSaveFileName) &&
         FindFunction(library, "CommDlgExtendedError", &commDlgExtendedError))
@@ -65,7 +55,7 @@ static bool LoadFileDialogs()
 // found it. The Open dialog moves it all the same (on Windows for good,
 // under Wine while it is open); values' own files do not follow it
 // (StartFolder.h).
-static void PrepareFileDialog(OPENFILENAMEA* dialog, char* path, char* title)
+static void PrepareFileDialog(OPENFILENAMEA* dialog, char* path)
 {
     std::memset(dialog, 0, sizeof *dialog);
     dialog->lStructSize = sizeof *dialog;
@@ -74,24 +64,23 @@ static void PrepareFileDialog(OPENFILENAMEA* dialog, char* path, char* title)
     dialog->nFilterIndex = 1;
     CopyText(path, PATH_SIZE, project.projectTitle);
     dialog->lpstrFile = path;
-    dialog->nMaxFile = DIALOG_PATH_SIZE;
-    title[0] = '\0';
-    dialog->lpstrFileTitle = title;
-    dialog->nMaxFileTitle = PATH_SIZE;
+    dialog->nMaxFile = LONG_PATH_SIZE;
     dialog->lpstrInitialDir = project.projectDir;
     dialog->Flags = OFN_NOCHANGEDIR;
 }
 
-// The chosen file becomes the current project: its name, and its folder
-// (the full path cut at the last separator, found in the code page's
-// characters, not its bytes).
-static void TakeProjectName(const char* path, const char* title)
+// The file opened or saved becomes the current project: its name, and its
+// folder (the full path cut at the last separator, found in the code page's
+// characters, not its bytes). The recent lists learn of it.
+static void TakeProjectName(const char* path)
 {
-    CopyText(project.projectTitle, PATH_SIZE, title);
+    CopyText(project.projectTitle, PATH_SIZE, path + FileNameOffset(path));
     CopyText(project.projectDir, PATH_SIZE, path);
     const std::size_t name = FileNameOffset(project.projectDir);
     if (name > 0)
         project.projectDir[name - 1] = '\0';
+    AddRecentProject(path);
+    AddToShellRecent(path);
 }
 
 // A save needs room in the folder for its temporary file's name as well
@@ -112,7 +101,7 @@ const char* WhyNotSaved(DWORD error)
 // as the dialog gave it, and why.
 static void ReportFileError(const char* what, const char* path, const char* why)
 {
-    char text[DIALOG_PATH_SIZE + 600];
+    char text[LONG_PATH_SIZE + 600];
     std::snprintf(text, sizeof text, "%s \"%s\".\n\n%s", what, path, why);
     MessageBoxA(mainWindow, text, "Values", MB_OK | MB_ICONERROR);
 }
@@ -146,30 +135,65 @@ bool ConfirmDiscard(HWND owner)
     }
 }
 
-// A project that cannot be read changes nothing, not even the project name.
-void OpenProject()
+// A project that cannot be read is reported by name and changes nothing,
+// not even the project name. True when it was read.
+static bool ReadProject(const char* path)
 {
-    if (!LoadFileDialogs())
-        return;
-    OPENFILENAMEA dialog;
-    char path[DIALOG_PATH_SIZE];
-    char title[PATH_SIZE];
-    PrepareFileDialog(&dialog, path, title);
-    dialog.Flags |= OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
-    if (!getOpenFileName(&dialog))
-    {
-        DialogEnded("Could not open the project");
-        return;
-    }
     if (!LoadState(path))
     {
         ReportFileError("Could not open the project", path,
                         GetLastError() == ERROR_FILENAME_EXCED_RANGE
                             ? PATH_TOO_LONG
                             : "The file cannot be read, or it is not a project file.");
-        return;
+        return false;
     }
-    TakeProjectName(path, title);
+    TakeProjectName(path);
+    return true;
+}
+
+void OpenProject()
+{
+    if (!LoadFileDialogs())
+        return;
+    OPENFILENAMEA dialog;
+    char path[LONG_PATH_SIZE];
+    PrepareFileDialog(&dialog, path);
+    dialog.Flags |= OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+    if (!getOpenFileName(&dialog))
+        DialogEnded("Could not open the project");
+    else
+        ReadProject(path);
+}
+
+// Whether the file's name ends in ".prj", the extension found by character:
+// in a double-byte code page the letters may be the second bytes of
+// characters.
+static bool IsProjectName(const char* path)
+{
+    const char* extension = nullptr;
+    for (const char* p = path + FileNameOffset(path); *p; p = CharNextA(p))
+    {
+        if (*p == '.')
+            extension = p;
+    }
+    return extension && lstrcmpiA(extension, ".prj") == 0;
+}
+
+bool OpenProjectFile(HWND window, const char* path)
+{
+    if (!IsProjectName(path))
+    {
+        ReportFileError("Could not open", path,
+                        "It is not a project file: values opens files whose names end in .prj.");
+        return false;
+    }
+    if (!ConfirmDiscard(window))
+        return true;
+    const bool read = ReadProject(path);
+    RecomputeValues(-1);
+    RefreshWindow();
+    RefreshValueBoxes(IDC_LOCAL_VALUE);
+    return read;
 }
 
 // True only when the project was written; a failed write is reported and
@@ -179,9 +203,8 @@ bool SaveProjectAs()
     if (!LoadFileDialogs())
         return false;
     OPENFILENAMEA dialog;
-    char path[DIALOG_PATH_SIZE];
-    char title[PATH_SIZE];
-    PrepareFileDialog(&dialog, path, title);
+    char path[LONG_PATH_SIZE];
+    PrepareFileDialog(&dialog, path);
     dialog.Flags |= OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
     dialog.lpstrDefExt = "prj";
     if (!getSaveFileName(&dialog))
@@ -194,6 +217,6 @@ bool SaveProjectAs()
         ReportFileError("Could not save the project", path, WhyNotSaved(GetLastError()));
         return false;
     }
-    TakeProjectName(path, title);
+    TakeProjectName(path);
     return true;
 }

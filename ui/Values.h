@@ -47,6 +47,15 @@ bool FindFunction(HMODULE library, const char* name, Function* function)
     return *function != nullptr;
 }
 
+// Paths as long as Windows makes them: what a file dialog or the command line
+// may hand over. values itself takes paths of fewer than PATH_SIZE bytes,
+// and names a longer one to the user rather than cutting it.
+constexpr int LONG_PATH_SIZE = 32768;
+
+// A system library loaded when first needed, from the system folder (never
+// from the folder values was started in); null when it cannot be loaded.
+HMODULE LoadSystemLibrary(const char* name);
+
 // The program's own icon at a given size (0, 0: the system's default size);
 // shared, never destroyed.
 HANDLE LoadProgramIcon(int width, int height);
@@ -57,17 +66,35 @@ constexpr UINT WM_COME_FORWARD = WM_APP + 1;
 
 // One window per folder. ClaimFolder answers whether this process is to
 // show the window of the start folder: no other runs there, or the one that
-// did has ended. Otherwise the other's window was brought forward, or it did
-// not answer and the user has been told so.
+// did has ended. Otherwise the other's window was brought forward; or it did
+// not answer, or did not take the project, and the user has been told so.
 enum FolderClaim
 {
     FOLDER_OURS,
     FOLDER_SHOWN_ELSEWHERE,
-    FOLDER_NOT_ANSWERING
+    FOLDER_NOT_SHOWN
 };
-int ClaimFolder();
+// With a project, the other window is handed it to open (HandProject).
+int ClaimFolder(const char* project);
 // Tells later starts in the folder which window to bring forward.
 void PublishWindow(HWND window);
+
+// The command line: values.exe [/folder FOLDER] [PROJECT]. Moves into FOLDER
+// and gives PROJECT as a full path (empty without one). False, with the
+// user told why, when values is to end: an unknown switch, a folder it
+// cannot start in.
+bool ReadCommandLine(const char* commandLine, char* project, int size);
+
+// A project handed from another start in the same folder (WM_COPYDATA with
+// HAND_PROJECT): the window comes forward and opens it as Open Project does,
+// question first. HandProject sends it and answers whether it was taken;
+// TakeHandedProject keeps it, refusing while a dialog or question is open,
+// and has it opened once the message at hand is answered.
+constexpr ULONG_PTR HAND_PROJECT = 0x76707270; // "vprp"
+constexpr UINT WM_OPEN_HANDED_PROJECT = WM_APP + 2;
+bool HandProject(HWND window, const char* project);
+BOOL TakeHandedProject(HWND window, const COPYDATASTRUCT* data);
+void OpenHandedProject(HWND window);
 
 // Main window.
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -118,6 +145,24 @@ bool TranslateMainWindowMessage(MSG* message);
 bool ConfirmDiscard(HWND owner);
 void OpenProject();
 bool SaveProjectAs();
+// Opens a project named by path (the command line, another start, a drop,
+// the recent list) as Open Project opens a chosen one, question first. A
+// file that is not a project, or cannot be read, is reported by name and
+// changes nothing; false then.
+bool OpenProjectFile(HWND window, const char* path);
+
+// The shell's side of projects: a file dropped on the main window, and the
+// shell's own list of recent documents (the taskbar's jump list).
+void ProjectDropped(HWND window, HDROP drop);
+void AddToShellRecent(const char* path);
+
+// The last projects opened or saved, newest first, kept per user. The File
+// menu lists them when it opens; choosing one opens it, and one that no
+// longer opens is taken off.
+constexpr int RECENT_PROJECTS = 4;
+void AddRecentProject(const char* path);
+void ShowRecentProjects(HMENU fileMenu);
+void OpenRecentProject(HWND window, int index);
 
 // Range dialog, for a slot 0 to 4 or MAIN_RANGE_TARGET.
 INT_PTR CALLBACK RangeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -7,18 +7,23 @@
 
 #include <commctrl.h>
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
+    // [/folder FOLDER] [PROJECT]: /folder moves before anything else.
+    static char projectToOpen[LONG_PATH_SIZE];
+    if (!ReadCommandLine(commandLine, projectToOpen, sizeof projectToOpen))
+        return 1;
     // The folder values starts in keeps its files, whatever later moves the
     // current folder.
     TakeStartFolder();
-    // Another process has the folder: 0 once its window is in front, 1 (as
-    // when no window can be made) when it did not answer.
-    switch (ClaimFolder())
+    // Another process has the folder: 0 once its window is in front (and has
+    // taken the project), 1 (as when no window can be made) when it did not
+    // answer.
+    switch (ClaimFolder(projectToOpen))
     {
     case FOLDER_SHOWN_ELSEWHERE:
         return 0;
-    case FOLDER_NOT_ANSWERING:
+    case FOLDER_NOT_SHOWN:
         return 1;
     }
 
@@ -35,6 +40,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         return 1;
     }
     PublishWindow(window);
+    if (projectToOpen[0])
+        OpenProjectFile(window, projectToOpen);
 
     MSG message;
     BOOL got;

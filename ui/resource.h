@@ -7,6 +7,9 @@
 #define IDD_RANGE  104
 #define IDI_VALUES 106
 #define IDA_MAIN   107
+// The row pictures built into the program, for a folder without the files.
+#define IDI_EDIT   108
+#define IDI_DELETE 109
 
 // Main window. Slot k (0 to 4) owns IDC_SLOT_NAME + k, IDC_SLOT_VALUE + k,
 // IDC_SLOT_EDIT + k and IDC_SLOT_DELETE + k.
@@ -34,3 +37,6 @@
 #define IDM_SAVE_PROJECT 40008
 #define IDM_EXIT         40010
 #define IDM_NEW_MAIN     40013
+// The recent projects in the File menu, newest first, and the line above them.
+#define IDM_RECENT_PROJECT   40020
+#define IDM_RECENT_SEPARATOR 40019

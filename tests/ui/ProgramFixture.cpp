@@ -90,14 +90,15 @@ static void EndProcess(PROCESS_INFORMATION& started)
     started = {};
 }
 
-static PROCESS_INFORMATION Launch(const std::string& program, const std::string& in)
+static PROCESS_INFORMATION Launch(const std::string& program, const std::string& in,
+                                  const std::string& arguments = "")
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    char commandLine[] = "values.exe";
+    std::string commandLine = "values.exe " + arguments;
     PROCESS_INFORMATION started = {};
-    CreateProcessA(program.c_str(), commandLine, nullptr, nullptr, FALSE, 0, nullptr, in.c_str(),
-                   &startup, &started);
+    CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                   in.c_str(), &startup, &started);
     return started;
 }
 
@@ -122,9 +123,9 @@ HWND Program::Start(const std::string& program)
     return WaitForWindow(process.dwProcessId, "Values");
 }
 
-PROCESS_INFORMATION Program::StartAnother(const std::string& in)
+PROCESS_INFORMATION Program::StartAnother(const std::string& in, const std::string& arguments)
 {
-    others.push_back(Launch(ProgramFolder() + "values.exe", in));
+    others.push_back(Launch(ProgramFolder() + "values.exe", in, arguments));
     EXPECT_TRUE(others.back().hProcess)
         << "cannot start values.exe in " << in << ", error " << GetLastError();
     return others.back();

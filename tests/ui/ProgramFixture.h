@@ -48,9 +48,9 @@ class Program : public InTestFolder
     // The exit code, or 0xDEADBEEF when the program has not ended in time.
     DWORD WaitForExit();
     // Starts values.exe once more, in a working folder of the test's
-    // choosing, without waiting for anything; ended at the end of the test
-    // if it is still running.
-    PROCESS_INFORMATION StartAnother(const std::string& in);
+    // choosing and with these arguments, without waiting for anything; ended
+    // at the end of the test if it is still running.
+    PROCESS_INFORMATION StartAnother(const std::string& in, const std::string& arguments = "");
 
     PROCESS_INFORMATION process = {};
 

@@ -560,6 +560,106 @@ TEST_F(Program, AHeldStateFileIsReadOrAskedAbout)
     }
 }
 
+// A project file, as values writes one.
+void WriteProject(const std::string& path, double localValue)
+{
+    ProjectState state = {};
+    state.mainHigh = 10;
+    state.localValue = localValue;
+    std::vector<unsigned char> image(PROJECT_IMAGE_SIZE);
+    EncodeState(state, false, image.data());
+    WriteBytes(path, image);
+}
+
+// values.exe "PROJECT": the project opens once the window is there, as
+// Open Project opens one, and Values.dat keeps it at the close. A switch
+// values does not know shows how values is started, and ends it.
+TEST_F(Program, AProjectOnTheCommandLineOpens)
+{
+    const std::string plans = Path("my plans");
+    ASSERT_TRUE(CreateDirectoryA(plans.c_str(), nullptr));
+    WriteProject(plans + "\\plan.prj", 4);
+    const PROCESS_INFORMATION started = StartAnother(folder, "\"" + plans + "\\plan.prj\"");
+    HWND window = WaitForWindow(started.dwProcessId, "Values");
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(WaitUntil([window] { return ItemText(window, IDC_PROJECT_NAME) == "plan"; }));
+    EXPECT_EQ(ItemText(window, IDC_LOCAL_VALUE), "4");
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WaitForExitCode(started.hProcess), 0u);
+    const ProjectState saved = SavedState(Path("Values.dat"));
+    EXPECT_STREQ(saved.projectTitle, "plan.prj");
+    EXPECT_EQ(saved.projectDir, plans);
+
+    const PROCESS_INFORMATION wrong = StartAnother(folder, "/nonsense");
+    HWND usage = WaitForWindow(wrong.dwProcessId, "Values");
+    ASSERT_TRUE(usage);
+    EXPECT_NE(ItemText(usage, 0xFFFF).find("\"/nonsense\""), std::string::npos);
+    EXPECT_NE(ItemText(usage, 0xFFFF).find("Usage: values.exe [/folder FOLDER] [PROJECT]"),
+              std::string::npos);
+    Press(usage, IDOK);
+    EXPECT_EQ(WaitForExitCode(wrong.hProcess), 1u);
+}
+
+// /folder FOLDER, as the installed "Open with" command gives it (quoted,
+// with its closing backslash), makes FOLDER the working folder: the files
+// and the one window follow it, whatever folder values is started in.
+TEST_F(Program, SlashFolderIsWhereValuesKeepsItsFiles)
+{
+    const std::string home = Path("home");
+    ASSERT_TRUE(CreateDirectoryA(home.c_str(), nullptr));
+    WriteProject(Path("plan.prj"), 4);
+    const PROCESS_INFORMATION first =
+        StartAnother(folder, "/folder \"" + home + "\\\" \"" + Path("plan.prj") + "\"");
+    HWND window = WaitForWindow(first.dwProcessId, "Values");
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(WaitUntil([window] { return ItemText(window, IDC_PROJECT_NAME) == "plan"; }));
+    const PROCESS_INFORMATION second = StartAnother(Path("home"), "/FOLDER .");
+    EXPECT_EQ(WaitForExitCode(second.hProcess), 0u) << "the folder's window came forward";
+    EXPECT_EQ(ShownWindows(first.dwProcessId).size(), 1u);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WaitForExitCode(first.hProcess), 0u);
+    EXPECT_STREQ(SavedState(home + "\\Values.dat").projectTitle, "plan.prj");
+    EXPECT_EQ(ReadBytes(home + "\\Values.ini").size(), WINDOW_SETTINGS_SIZE);
+    EXPECT_FALSE(FileExists(Path("Values.dat")));
+}
+
+// A second start with a project hands it to the folder's window, and ends
+// with 0; that window asks about its unsaved changes first, as Open Project
+// does: Cancel keeps everything, Yes saves them and then opens the project.
+TEST_F(Program, ASecondStartWithAProjectHandsItToTheFolderWindow)
+{
+    WriteProject(Path("other.prj"), 3);
+    HWND window = Start();
+    ASSERT_TRUE(window);
+    HWND dialog = OpenMainRangeDialog(process.dwProcessId, window);
+    ASSERT_TRUE(dialog);
+    ASSERT_TRUE(EnterRange(dialog, "0", "100"));
+    for (const int answer : {IDCANCEL, IDYES})
+    {
+        SCOPED_TRACE(answer);
+        const PROCESS_INFORMATION second = StartAnother(folder, "\"" + Path("other.prj") + "\"");
+        EXPECT_EQ(WaitForExitCode(second.hProcess), 0u);
+        HWND question = WaitForWindow(process.dwProcessId, "Save Data", window);
+        ASSERT_TRUE(question);
+        Press(question, answer);
+        if (answer == IDCANCEL)
+        {
+            ASSERT_TRUE(WaitUntil([question] { return !IsWindow(question); }));
+            EXPECT_EQ(ItemText(window, IDC_MAIN_RANGE), "0 to 100");
+            continue;
+        }
+        HWND save = WaitForWindow(process.dwProcessId, "Save As", window);
+        ASSERT_TRUE(save);
+        SetItemText(save, 1148, Path("kept.prj").c_str());
+        Press(save, IDOK);
+        EXPECT_TRUE(WaitUntil([window] { return ItemText(window, IDC_PROJECT_NAME) == "other"; }));
+        EXPECT_EQ(ItemText(window, IDC_MAIN_RANGE), "0 to 10");
+        EXPECT_EQ(ReadBytes(Path("kept.prj")).size(), PROJECT_IMAGE_SIZE);
+    }
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(), 0u);
+}
+
 // A close that cannot write still lets the user go, when asked to.
 TEST_F(Program, ContinueClosesWithoutTheFileThatCannotBeWritten)
 {

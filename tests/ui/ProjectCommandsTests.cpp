@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <shellapi.h>
+#include <shlobj.h>
+
 #include <cstring>
 
 namespace
@@ -278,6 +281,134 @@ TEST_F(ProjectCommands, ShortcutsDoNothingWhileADialogIsOpen)
     Pump();
     EXPECT_TRUE(IsWindow(window));
     EXPECT_STREQ(project.ranges[0].name, "Alpha");
+}
+
+// A drop of these files, as the shell hands it to a window.
+HDROP DropOf(const std::vector<std::string>& paths)
+{
+    std::size_t size = sizeof(DROPFILES) + 1;
+    for (const std::string& path : paths)
+        size += path.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    DROPFILES* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    char* name = reinterpret_cast<char*>(drop + 1);
+    for (const std::string& path : paths)
+        name = std::strcpy(name, path.c_str()) + path.size() + 1;
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+// One project dropped on the window opens as Open Project opens one,
+// question first. Several files, a file of another kind, or any drop while
+// the window is disabled by a dialog or question, change nothing.
+TEST_F(ProjectCommands, ADroppedProjectOpens)
+{
+    const std::string other = SaveOtherProject("other.prj");
+    WriteBytes(Path("notes.txt"), {1});
+    const struct
+    {
+        std::vector<std::string> files;
+        std::string said;
+    } refused[] = {
+        {{other, other}, "Drop one project file"},
+        {{Path("notes.txt")}, Path("notes.txt")},
+    };
+    for (const auto& drop : refused)
+    {
+        std::string text;
+        ExpectModal(AnswerMessageBox("Values", IDOK, &text));
+        SendMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf(drop.files)), 0);
+        EXPECT_NE(text.find(drop.said), std::string::npos) << text;
+    }
+    EnableWindow(window, FALSE);
+    SendMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({other})), 0);
+    EnableWindow(window, TRUE);
+    EXPECT_STREQ(project.ranges[0].name, "Alpha");
+
+    project.modified = true;
+    ExpectModal(AnswerMessageBox("Save Data", IDNO));
+    SendMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({other})), 0);
+    EXPECT_STREQ(project.ranges[0].name, "Other");
+    EXPECT_EQ(Text(IDC_PROJECT_NAME), "other");
+}
+
+const char RECENT_KEY[] = "Software\\The values developers\\values\\Recent Projects";
+
+class RecentProjects : public ProjectCommands
+{
+  protected:
+    void SetUp() override
+    {
+        RegDeleteKeyA(HKEY_CURRENT_USER, RECENT_KEY);
+        ProjectCommands::SetUp();
+    }
+    void TearDown() override
+    {
+        ProjectCommands::TearDown();
+        RegDeleteKeyA(HKEY_CURRENT_USER, RECENT_KEY);
+    }
+
+    // The File menu's items, as it shows them when it opens; "-" for a line.
+    std::vector<std::string> FileMenu() const
+    {
+        HMENU file = GetSubMenu(GetMenu(window), 0);
+        SendMessageA(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+        std::vector<std::string> items;
+        for (int i = 0; i < GetMenuItemCount(file); i++)
+        {
+            char text[512] = {};
+            GetMenuStringA(file, i, text, sizeof text, MF_BYPOSITION);
+            items.push_back(GetMenuState(file, i, MF_BYPOSITION) & MF_SEPARATOR ? "-" : text);
+        }
+        return items;
+    }
+};
+
+// The last projects opened or saved, newest first, each once whatever its
+// letter case, with a long folder shortened; one that no longer opens is
+// reported and taken off; with none the menu is as it always was.
+TEST_F(RecentProjects, TheFileMenuListsTheLastProjects)
+{
+    const std::vector<std::string> plain = {"&Open Project\tCtrl+O", "&Save Project\tCtrl+S",
+                                            "&Exit"};
+    EXPECT_EQ(FileMenu(), plain);
+    const std::string deep = Path(std::string(60, 'd').c_str());
+    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr));
+    const std::string a = SaveOtherProject("a.prj");
+    std::string upperA = a;
+    CharUpperA(&upperA[0]);
+    const struct
+    {
+        std::string path;
+        int command;
+    } used[] = {
+        {a, IDM_OPEN_PROJECT}, {deep + "\\b.prj", IDM_SAVE_PROJECT}, {upperA, IDM_OPEN_PROJECT}};
+    for (const auto& use : used)
+    {
+        ExpectModal(ChooseFile(use.path));
+        Command(use.command);
+    }
+    std::vector<std::string> menu = FileMenu();
+    ASSERT_EQ(menu.size(), 6u);
+    EXPECT_EQ(menu[2], "&1 " + upperA);
+    EXPECT_EQ(menu[3].substr(0, 6), "&2 C:\\") << menu[3];
+    EXPECT_NE(menu[3].find("...\\"), std::string::npos) << menu[3];
+    EXPECT_EQ(menu[3].substr(menu[3].size() - 6), "\\b.prj") << menu[3];
+    EXPECT_EQ(menu[4], "-");
+
+    DeleteFileA((deep + "\\b.prj").c_str());
+    std::string error;
+    ExpectModal(AnswerMessageBox("Values", IDOK, &error));
+    Command(IDM_RECENT_PROJECT + 1);
+    EXPECT_NE(error.find("b.prj"), std::string::npos) << error;
+    EXPECT_EQ(FileMenu().size(), 5u) << "taken off the list";
+
+    project.mainLow = 5;
+    Command(IDM_RECENT_PROJECT);
+    EXPECT_EQ(project.mainLow, -1) << "the first one opened again";
+    RegDeleteKeyA(HKEY_CURRENT_USER, RECENT_KEY);
+    EXPECT_EQ(FileMenu(), plain);
 }
 
 class Closing : public ProjectCommands
