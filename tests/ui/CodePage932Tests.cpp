@@ -9,6 +9,7 @@
 #include "ProjectState.h"
 #include "SafeFile.h"
 #include "StateCodec.h"
+#include "Values.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
@@ -59,6 +60,22 @@ TEST_F(Paths932, WholeFilesAreWrittenWhereTheNamesEndIn0x5C)
 
     EXPECT_EQ(WriteWholeFile(YOSANHYOU, bytes.data(), bytes.size()), 1) << "in the working folder";
     EXPECT_EQ(ReadBytes(Path(YOSANHYOU)), bytes);
+}
+
+// The command line's paths are taken whole, quotes and all, although 表
+// and 能 end in the backslash's byte just before the closing quote.
+TEST_F(Paths932, TheCommandLineTakesDoubleBytePaths)
+{
+    const std::string projectFolder = Path(SO_NOU);
+    ASSERT_TRUE(CreateDirectoryA(projectFolder.c_str(), nullptr));
+    const std::string project = Path(YOSANHYOU);
+    char given[LONG_PATH_SIZE];
+    ASSERT_TRUE(ReadCommandLine(("/folder \"" + projectFolder + "\" \"" + project + "\"").c_str(),
+                                given, sizeof given));
+    EXPECT_EQ(std::string(given), project);
+    char now[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, now);
+    EXPECT_EQ(std::string(now), projectFolder);
 }
 
 class Project932 : public DrivenWindowTest
