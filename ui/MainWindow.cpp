@@ -31,6 +31,9 @@ static HACCEL shortcuts;
 // it is destroyed with the main window by hand.
 static HWND rowTips;
 
+// The bold font of the warning labels.
+static BoldFont mainBold;
+
 HANDLE LoadProgramIcon(int width, int height)
 {
     const UINT flags = width ? LR_SHARED : LR_SHARED | LR_DEFAULTSIZE;
@@ -112,6 +115,7 @@ void RefreshWindow()
             SetDlgItemTextA(mainWindow, IDC_SLOT_VALUE + k, "");
         EnableRow(k, project.ranges[k].inUse != 0);
     }
+    RedrawRangeLabels();
 }
 
 // Room for "Delete " and a name whose every character is an ampersand.
@@ -191,13 +195,18 @@ void RefreshValueBoxes(int exceptId)
     }
     if (exceptId != IDC_LOCAL_VALUE)
         ShowNumber(IDC_LOCAL_VALUE, project.localValue);
+    RedrawRangeLabels();
 }
 
+// The labels are marked for repainting, which decides their colours again;
+// their weight and their boxes' descriptions are decided here.
 void RedrawRangeLabels()
 {
-    RedrawWindow(GetDlgItem(mainWindow, IDC_LOCAL_LABEL), nullptr, nullptr, RDW_INVALIDATE);
+    ShowWarning(mainWindow, &mainBold, IDC_LOCAL_LABEL, IDC_LOCAL_VALUE,
+                LocalOutOfRange() ? OUTSIDE_MAIN_RANGE : nullptr);
     for (int k = 0; k < RANGE_SLOTS; k++)
-        RedrawWindow(GetDlgItem(mainWindow, IDC_SLOT_NAME + k), nullptr, nullptr, RDW_INVALIDATE);
+        ShowWarning(mainWindow, &mainBold, IDC_SLOT_NAME + k, IDC_SLOT_VALUE + k,
+                    project.ranges[k].inUse && RangeOutsideMain(k) ? RANGE_OUTSIDE_MAIN : nullptr);
 }
 
 void SetButtonIcons(HICON edit, HICON remove)
@@ -271,8 +280,7 @@ static void ValueBoxChanged(int id, HWND box)
     {
         return;
     }
-    RefreshValueBoxes(id);
-    RedrawRangeLabels();
+    RefreshValueBoxes(id); // and the labels
 }
 
 // A box the user leaves for another control of values shows its value in
@@ -485,9 +493,15 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
     case WM_DPICHANGED:
         ChangeScale(window, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        PostMessageA(window, WM_SHOW_WARNINGS, 0, 0);
         return FALSE; // the dialog manager scales the font and the controls
 
+    case WM_SHOW_WARNINGS:
+        RedrawRangeLabels();
+        return TRUE;
+
     case WM_DESTROY:
+        FreeBoldFont(&mainBold);
         mainWindow = nullptr;
         if (rowTips)
             DestroyWindow(rowTips);

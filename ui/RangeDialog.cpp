@@ -8,10 +8,13 @@
 #include "resource.h"
 
 #include <cstdio>
+#include <initializer_list>
 
 // The target of the open dialog: a slot 0 to 4 or MAIN_RANGE_TARGET. Kept
 // until the next dialog replaces it.
 static int rangeTarget;
+// The bold font of its warning labels, for as long as it is open.
+static BoldFont rangeBold;
 
 static bool TargetIsSlot()
 {
@@ -91,15 +94,26 @@ static void AcceptDialog(HWND dialog)
     EndDialog(dialog, 1);
 }
 
-// Bound labels turn red while a typed bound lies outside the main range; in
-// the main-range mode they keep their colour.
+// Bound labels warn while a typed bound lies outside the main range; in the
+// main-range mode they never do.
+static bool BoundWarns(HWND dialog, int labelId)
+{
+    return TargetIsSlot() &&
+           BoundOutsideMain(
+               ReadNumber(dialog, labelId == IDC_LOW_LABEL ? IDC_RANGE_LOW : IDC_RANGE_HIGH));
+}
+
+static void ShowBoundWarnings(HWND dialog)
+{
+    for (int id : {IDC_LOW_LABEL, IDC_HIGH_LABEL})
+        ShowWarning(dialog, &rangeBold, id, id == IDC_LOW_LABEL ? IDC_RANGE_LOW : IDC_RANGE_HIGH,
+                    BoundWarns(dialog, id) ? OUTSIDE_MAIN_RANGE : nullptr);
+}
+
 static HBRUSH ColourStatic(HWND dialog, HDC dc, HWND control)
 {
     const int id = GetDlgCtrlID(control);
-    bool warning = false;
-    if (TargetIsSlot() && (id == IDC_LOW_LABEL || id == IDC_HIGH_LABEL))
-        warning = BoundOutsideMain(
-            ReadNumber(dialog, id == IDC_LOW_LABEL ? IDC_RANGE_LOW : IDC_RANGE_HIGH));
+    const bool warning = (id == IDC_LOW_LABEL || id == IDC_HIGH_LABEL) && BoundWarns(dialog, id);
     return ColourLabel(dc, warning ? WARNING_LABEL : PLAIN_LABEL);
 }
 
@@ -109,7 +123,20 @@ INT_PTR CALLBACK RangeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     {
     case WM_INITDIALOG:
         InitRangeDialog(dialog, static_cast<int>(lParam));
+        ShowBoundWarnings(dialog);
         return TRUE;
+
+    case WM_DPICHANGED:
+        PostMessageA(dialog, WM_SHOW_WARNINGS, 0, 0);
+        return FALSE; // the dialog manager scales the font and the controls
+
+    case WM_SHOW_WARNINGS:
+        ShowBoundWarnings(dialog);
+        return TRUE;
+
+    case WM_DESTROY:
+        FreeBoldFont(&rangeBold);
+        return FALSE;
 
     case WM_CTLCOLORSTATIC:
         return reinterpret_cast<INT_PTR>(
@@ -118,8 +145,7 @@ INT_PTR CALLBACK RangeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_COMMAND:
         if (HIWORD(wParam) == EN_CHANGE)
         {
-            RedrawWindow(GetDlgItem(dialog, IDC_LOW_LABEL), nullptr, nullptr, RDW_INVALIDATE);
-            RedrawWindow(GetDlgItem(dialog, IDC_HIGH_LABEL), nullptr, nullptr, RDW_INVALIDATE);
+            ShowBoundWarnings(dialog);
         }
         else if (LOWORD(wParam) == IDOK)
         {

@@ -135,6 +135,23 @@ void SaveOnLogOff(HWND window);
 // message to the user.
 const char* WhyNotSaved(DWORD error);
 
+// A warning is not shown by colour alone: while a label warns, it is drawn
+// in the bold weight of its dialog's font (made once per dialog font), and
+// the box after it carries why as its accessible description. why is one of
+// the texts below, or null when the label does not warn.
+struct BoldFont
+{
+    HFONT from; // the dialog's font it was made from
+    HFONT bold;
+};
+extern const char OUTSIDE_MAIN_RANGE[];
+extern const char RANGE_OUTSIDE_MAIN[];
+void ShowWarning(HWND dialog, BoldFont* font, int labelId, int boxId, const char* why);
+void FreeBoldFont(BoldFont* font);
+// Posted after a change of the display scale, once the dialog manager has
+// given every control the new font: the warning labels take their bold one.
+constexpr UINT WM_SHOW_WARNINGS = WM_APP + 3;
+
 // Main window commands.
 void RunMainCommand(HWND window, int command);
 // What the message loop offers a message first: the main window's keyboard

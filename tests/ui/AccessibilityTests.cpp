@@ -3,6 +3,7 @@
 // real key and mouse events, and the pixels drawn.
 #include "MainWindowFixture.h"
 #include "ModalDriver.h"
+#include "Reader.h"
 
 #include "ProjectState.h"
 #include "StateFile.h"
@@ -22,31 +23,21 @@
 namespace
 {
 
-// The name a screen reader (Narrator, NVDA) speaks for a control.
-std::string Heard(HWND control)
+bool IsBold(HWND label)
 {
-    // The interface's id from its declaration: the x86-64 import library of
-    // oleacc carries IID_IAccessible as a function, not as the id.
-    IAccessible* accessible = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
-                                          reinterpret_cast<void**>(&accessible))))
-        return "(no accessible object)";
-    VARIANT self;
-    VariantInit(&self);
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    BSTR name = nullptr;
-    const HRESULT result = accessible->get_accName(self, &name);
-    accessible->Release();
-    std::string heard;
-    if (result == S_OK && name)
-    {
-        char text[512] = {};
-        WideCharToMultiByte(CP_ACP, 0, name, -1, text, sizeof text, nullptr, nullptr);
-        heard = text;
-    }
-    SysFreeString(name);
-    return heard;
+    LOGFONTA font = {};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)), sizeof font, &font);
+    return font.lfWeight >= FW_BOLD;
+}
+
+// The description changes of the test's own windows, as a screen reader
+// hears of them.
+std::vector<HWND> describedAnew;
+void CALLBACK DescriptionChanged(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD,
+                                 DWORD)
+{
+    if (object == OBJID_CLIENT && child == CHILDID_SELF)
+        describedAnew.push_back(window);
 }
 
 class Accessibility : public InUseWindowTest
@@ -371,6 +362,75 @@ TEST_F(Accessibility, ARowButtonsNameIsNotDrawn)
         EXPECT_EQ(Pixels(Item(id)), named);
         SetDlgItemTextA(window, id, name.c_str());
     }
+}
+
+// A warning is seen without its colour and heard: while the Local Value
+// label warns it is bold, the box after it is described, and each change is
+// announced as the user types. The name labels and the range dialog's bound
+// labels do the same with their own boxes.
+TEST_F(Accessibility, AWarningIsBoldAndDescribedWhileItLasts)
+{
+    HWINEVENTHOOK hook =
+        SetWinEventHook(EVENT_OBJECT_DESCRIPTIONCHANGE, EVENT_OBJECT_DESCRIPTIONCHANGE, nullptr,
+                        DescriptionChanged, GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_TRUE(hook);
+    describedAnew.clear();
+    Focus(IDC_LOCAL_VALUE);
+    const struct
+    {
+        const char* typed;
+        bool warns;
+    } steps[] = {{"50", false}, {"150", true}, {"60", false}};
+    for (const auto& step : steps)
+    {
+        SCOPED_TRACE(step.typed);
+        Type(IDC_LOCAL_VALUE, step.typed);
+        Pump();
+        EXPECT_EQ(IsBold(Item(IDC_LOCAL_LABEL)), step.warns);
+        EXPECT_EQ(Described(Item(IDC_LOCAL_VALUE)), step.warns ? "Outside the main range" : "");
+        EXPECT_FALSE(IsBold(Item(IDC_SLOT_NAME)));
+    }
+    EXPECT_EQ(describedAnew, std::vector<HWND>(2, Item(IDC_LOCAL_VALUE))) << "warns, then not";
+    UnhookWinEvent(hook);
+
+    PutRange(1, "Beta", 0, 200);
+    RefreshWindow();
+    EXPECT_TRUE(IsBold(Item(IDC_SLOT_NAME + 1)));
+    EXPECT_EQ(Described(Item(IDC_SLOT_VALUE + 1)), "Range reaches outside the main range");
+    EXPECT_EQ(Described(Item(IDC_SLOT_VALUE)), "");
+    ExpectModal(
+        [](HWND dialog)
+        {
+            SetDlgItemTextA(dialog, IDC_RANGE_HIGH, "150");
+            EXPECT_TRUE(IsBold(GetDlgItem(dialog, IDC_HIGH_LABEL)));
+            EXPECT_FALSE(IsBold(GetDlgItem(dialog, IDC_LOW_LABEL)));
+            EXPECT_EQ(Described(GetDlgItem(dialog, IDC_RANGE_HIGH)), "Outside the main range");
+            EXPECT_EQ(Described(GetDlgItem(dialog, IDC_RANGE_LOW)), "");
+            PressButton(dialog, IDCANCEL);
+        });
+    Command(IDC_SLOT_EDIT);
+}
+
+// Seen without colour: each pixel of the label taken as ink or background,
+// the warning still differs from the normal state.
+TEST_F(Accessibility, AWarningDiffersWithoutItsColour)
+{
+    const auto ink = [this]
+    {
+        std::vector<bool> inked;
+        for (COLORREF pixel : Pixels(Item(IDC_LOCAL_LABEL)))
+            inked.push_back(pixel != GetSysColor(COLOR_BTNFACE));
+        return inked;
+    };
+    const std::vector<bool> normal = ink();
+    Focus(IDC_LOCAL_VALUE);
+    Type(IDC_LOCAL_VALUE, "150");
+    Pump();
+    const std::vector<bool> warning = ink();
+    EXPECT_NE(warning, normal);
+    Type(IDC_LOCAL_VALUE, "50");
+    Pump();
+    EXPECT_EQ(ink(), normal);
 }
 
 // The button face, the text on it, and the highlight pair of a theme. The

@@ -2,6 +2,7 @@
 // driven from outside through its window, the way a user would use it.
 #include "ProgramFixture.h"
 #include "ProjectState.h"
+#include "Reader.h"
 #include "StateCodec.h"
 #include "resource.h"
 
@@ -656,6 +657,28 @@ TEST_F(Program, ASecondStartWithAProjectHandsItToTheFolderWindow)
         EXPECT_EQ(ItemText(window, IDC_MAIN_RANGE), "0 to 10");
         EXPECT_EQ(ReadBytes(Path("kept.prj")).size(), PROJECT_IMAGE_SIZE);
     }
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(), 0u);
+}
+
+// A screen reader, a process of its own, hears why a box warns, and that it
+// no longer does.
+TEST_F(Program, AScreenReaderHearsWhyABoxWarns)
+{
+    ProjectState state = {};
+    state.mainHigh = 100;
+    state.localValue = 150;
+    std::vector<unsigned char> image(STATE_IMAGE_SIZE);
+    EncodeState(state, true, image.data());
+    WriteBytes(Path("Values.dat"), image);
+    HWND window = Start();
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    EXPECT_EQ(Heard(GetDlgItem(window, IDC_LOCAL_VALUE)), "Local Value");
+    EXPECT_EQ(Described(GetDlgItem(window, IDC_LOCAL_VALUE)), "Outside the main range");
+    SetItemText(window, IDC_LOCAL_VALUE, "50");
+    EXPECT_EQ(Described(GetDlgItem(window, IDC_LOCAL_VALUE)), "");
+    CoUninitialize();
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForExit(), 0u);
 }

@@ -159,6 +159,39 @@ TEST_F(Scale, BothTemplatesLayOutCleanly)
     }
 }
 
+// Bold, the weight of a warning, is wider: every label still fits while all
+// of them warn, among them a name as long as fitted a name label in regular
+// as the label was first made, 43 units wide.
+TEST_F(Scale, BothTemplatesLayOutCleanlyWhileEveryLabelWarns)
+{
+    SCOPED_TRACE("at " + std::to_string(ScreenDpi()) + " dpi");
+    RECT first = {0, 0, 43, 8};
+    MapDialogRect(window, &first);
+    const std::string words = "Speed of the turbine shaft at full load";
+    std::string name;
+    for (std::size_t n = 1;
+         n <= words.size() &&
+         TextExtent(Item(IDC_SLOT_NAME), words.substr(0, n), 0x7FFF).cx <= first.right;
+         n++)
+        name = words.substr(0, n);
+    PutRange(2, name.c_str(), -50, 150);
+    project.mainLow = 30; // Alpha and Beta stick out now, as the new range does
+    project.localValue = 150;
+    RefreshWindow();
+    Pump();
+    ASSERT_TRUE(LocalOutOfRange() && RangeOutsideMain(0) && RangeOutsideMain(2));
+    CheckLayout(window);
+    ExpectModal(
+        [](HWND dialog)
+        {
+            SetDlgItemTextA(dialog, IDC_RANGE_LOW, "-1000");
+            SetDlgItemTextA(dialog, IDC_RANGE_HIGH, "1000");
+            CheckLayout(dialog);
+            PressButton(dialog, IDCANCEL);
+        });
+    OpenRangeDialog(window, 0);
+}
+
 // The row pictures in pixels: 11 x 12 at 100 %, 17 x 18 at 150 %.
 SIZE RowIconPixels(int dpi)
 {
