@@ -91,4 +91,3 @@ HBRUSH ColourLabel(HDC dc, LabelKind kind)
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return BackgroundBrush();
 }
-

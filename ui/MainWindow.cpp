@@ -374,6 +374,9 @@ static void InitMainWindow(HWND window)
     MakeNumberBox(GetDlgItem(window, IDC_LOCAL_VALUE));
     for (int k = 0; k < RANGE_SLOTS; k++)
         MakeNumberBox(GetDlgItem(window, IDC_SLOT_VALUE + k));
+    DescribeForReaders(GetDlgItem(window, IDC_LOCAL_VALUE));
+    for (int k = 0; k < RANGE_SLOTS; k++)
+        DescribeForReaders(GetDlgItem(window, IDC_SLOT_VALUE + k));
 
     const UINT dpi = WindowDpi(window);
     LoadRowIcons(dpi, dpi);

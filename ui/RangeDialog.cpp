@@ -40,6 +40,8 @@ static void InitRangeDialog(HWND dialog, int target)
     SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     MakeNumberBox(GetDlgItem(dialog, IDC_RANGE_LOW));
     MakeNumberBox(GetDlgItem(dialog, IDC_RANGE_HIGH));
+    DescribeForReaders(GetDlgItem(dialog, IDC_RANGE_LOW));
+    DescribeForReaders(GetDlgItem(dialog, IDC_RANGE_HIGH));
     rangeTarget = target;
 
     char low[TEXT_SIZE];

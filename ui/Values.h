@@ -146,6 +146,9 @@ struct BoldFont
 };
 extern const char OUTSIDE_MAIN_RANGE[];
 extern const char RANGE_OUTSIDE_MAIN[];
+// DescribeForReaders makes a box answer a screen reader with its description,
+// once, when its dialog is made.
+void DescribeForReaders(HWND box);
 void ShowWarning(HWND dialog, BoldFont* font, int labelId, int boxId, const char* why);
 void FreeBoldFont(BoldFont* font);
 // Posted after a change of the display scale, once the dialog manager has

@@ -281,17 +281,25 @@ void FreeBoldFont(BoldFont* font)
     *font = {};
 }
 
+void DescribeForReaders(HWND box)
+{
+    SetWindowSubclass(box, DescribedBoxProc, DESCRIBED_BOX, 0);
+}
+
+// Called after every change of the values, so it does little when nothing
+// changes: the label keeps its font, the box its description.
 void ShowWarning(HWND dialog, BoldFont* font, int labelId, int boxId, const char* why)
 {
     HWND label = GetDlgItem(dialog, labelId);
     HWND box = GetDlgItem(dialog, boxId);
-    const HFONT wanted = why ? BoldOf(dialog, font)
-                             : reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
-    if (reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)) != wanted)
+    const HFONT shown = reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0));
+    HFONT wanted = shown;
+    if (why)
+        wanted = BoldOf(dialog, font);
+    else if (font->bold && shown == font->bold)
+        wanted = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
+    if (wanted != shown)
         SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(wanted), FALSE);
-    // Installed at the first call; a later one finds it there and changes
-    // nothing.
-    SetWindowSubclass(box, DescribedBoxProc, DESCRIBED_BOX, 0);
     if (Description(box) != why)
     {
         if (why)
