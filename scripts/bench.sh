@@ -126,7 +126,10 @@ Sizes()
             size=$(wc -c <"$scratch/$file")
             note=""
             [ "$size" -eq "$(wc -c <"$built")" ] || note=" (as built, unstripped: $(wc -c <"$built"))"
-            if [ $file = values.exe ]; then limit=98304; else limit=32768; fi
+            # values.exe: 112 KiB, since it opens projects from the command
+            # line, drops and a recent list, carries its row pictures and
+            # describes its warnings to screen readers (it was 96 KiB before).
+            if [ $file = values.exe ]; then limit=114688; else limit=32768; fi
             echo "$file: $size bytes, $(awk -v s="$size" 'BEGIN { printf "%.1f", s / 1024 }') KiB$note"
             extra=""
             [ $file = values.exe ] && extra=Vantrel.dll
