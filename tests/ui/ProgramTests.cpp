@@ -22,6 +22,19 @@ ProjectState SavedState(const std::string& path)
     return state;
 }
 
+// A state file (with its paths) or a project file holding this local value
+// and a main range of 0 to 10; its bytes.
+std::vector<unsigned char> WriteState(const std::string& path, double localValue, bool withPaths)
+{
+    ProjectState state = {};
+    state.mainHigh = 10;
+    state.localValue = localValue;
+    std::vector<unsigned char> image(StateImageSize(withPaths));
+    EncodeState(state, withPaths, image.data());
+    WriteBytes(path, image);
+    return image;
+}
+
 // New, Main Value Range in the program's window: its dialog, once shown.
 HWND OpenMainRangeDialog(DWORD process, HWND window)
 {
@@ -179,55 +192,31 @@ std::string UnixPath(const std::string& path)
     return unix;
 }
 
-// Runs a Unix command from the Windows test program, as Wine allows.
-bool RunUnix(std::string command)
+// Gives the folder the drive letter, or takes the letter away again (an
+// empty folder): under Wine a link in the prefix's dosdevices, made by a
+// Unix program, as Wine lets a Windows program start one; on Windows a
+// SUBST drive. Wine does not wait for the Unix program, so a new drive is
+// waited for until the folder's row icons are seen through it.
+bool SetDrive(char letter, const std::string& folder)
 {
+    const std::string drive = {letter, ':'};
+    const std::string c = UnixPath("C:\\"); // .../dosdevices/c:/
+    if (c.size() <= 3)
+        return folder.empty() ? DefineDosDeviceA(DDD_REMOVE_DEFINITION, drive.c_str(), nullptr)
+                              : DefineDosDeviceA(0, drive.c_str(), folder.c_str());
+    const std::string link = c.substr(0, c.size() - 3) + char(letter - 'A' + 'a') + ":";
+    std::string command = folder.empty()
+                              ? "/bin/rm -f \"" + link + "\""
+                              : "/bin/ln -sfn \"" + UnixPath(folder) + "\" \"" + link + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
     if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &started))
         return false;
-    WaitForSingleObject(started.hProcess, 10000);
     CloseHandle(started.hProcess);
     CloseHandle(started.hThread);
-    return true;
-}
-
-// A second drive letter for a folder of the fixture (which holds the row
-// icons), "Y:\" or the last free letter before it: under Wine a link in the
-// prefix's dosdevices, on Windows a SUBST drive. Empty when none could be
-// made. The drive is removed by RemoveDrive.
-std::string DriveFor(const std::string& folder)
-{
-    char letter = 'Y';
-    while (letter > 'D' && (GetLogicalDrives() & (1u << (letter - 'A'))))
-        letter--;
-    const std::string drive = std::string(1, letter) + ":";
-    const std::string unixFolder = UnixPath(folder);
-    const std::string unixC = UnixPath("C:\\"); // .../dosdevices/c:/
-    if (!unixFolder.empty() && unixC.size() > 3)
-    {
-        const std::string link = unixC.substr(0, unixC.size() - 3) + char(letter + 'a' - 'A') + ":";
-        if (!RunUnix("/bin/ln -sfn \"" + unixFolder + "\" \"" + link + "\""))
-            return "";
-    }
-    else if (!DefineDosDeviceA(0, drive.c_str(), folder.c_str()))
-        return "";
-    // Wine does not wait for a Unix program: the link is there once the
-    // folder's files are seen through it.
-    const std::string icon = drive + "\\edit.ico";
-    return WaitUntil([&icon] { return FileExists(icon); }) ? drive + "\\" : "";
-}
-
-void RemoveDrive(const std::string& drive)
-{
-    const std::string unixC = UnixPath("C:\\");
-    if (!unixC.empty())
-        RunUnix("/bin/rm -f \"" + unixC.substr(0, unixC.size() - 3) + char(drive[0] + 'a' - 'A') +
-                ":\"");
-    else
-        DefineDosDeviceA(DDD_REMOVE_DEFINITION, drive.substr(0, 2).c_str(), nullptr);
+    return folder.empty() || WaitUntil([&drive] { return FileExists(drive + "\\edit.ico"); });
 }
 
 // A folder has one window, whatever name it was reached by: a second drive
@@ -236,9 +225,11 @@ void RemoveDrive(const std::string& drive)
 // window, restored and in front, and ends at once having written nothing.
 TEST_F(Program, OneFolderByAnyNameHasOneWindow)
 {
-    const std::string drive = DriveFor(folder);
-    ASSERT_FALSE(drive.empty()) << "no second drive letter for " << folder;
-    const PROCESS_INFORMATION first = StartAnother(drive);
+    char letter = 'Y';
+    while (letter > 'D' && (GetLogicalDrives() & (1u << (letter - 'A'))))
+        letter--;
+    ASSERT_TRUE(SetDrive(letter, folder)) << "no second drive letter for " << folder;
+    const PROCESS_INFORMATION first = StartAnother(std::string{letter, ':', '\\'});
     HWND window = WaitForWindow(first.dwProcessId, "Values");
     ASSERT_TRUE(window);
     SetItemText(window, IDC_LOCAL_VALUE, "6");
@@ -270,7 +261,7 @@ TEST_F(Program, OneFolderByAnyNameHasOneWindow)
 
     PostMessageA(window, WM_CLOSE, 0, 0);
     ASSERT_EQ(WaitForExitCode(first.hProcess), 0u);
-    RemoveDrive(drive);
+    SetDrive(letter, "");
     EXPECT_EQ(SavedState(Path("Values.dat")).localValue, 6);
 }
 
@@ -490,11 +481,7 @@ TEST_F(Program, ACancelledLogOffLeavesValuesRunning)
 // stays held, never taken for missing: the user is asked.
 TEST_F(Program, AHeldStateFileIsReadOrAskedAbout)
 {
-    ProjectState saved = {};
-    saved.localValue = 5;
-    std::vector<unsigned char> image(STATE_IMAGE_SIZE);
-    EncodeState(saved, true, image.data());
-    WriteBytes(Path("Values.dat"), image);
+    const std::vector<unsigned char> image = WriteState(Path("Values.dat"), 5, true);
     const auto hold = [this](DWORD sharing)
     {
         return CreateFileA(Path("Values.dat").c_str(), GENERIC_READ, sharing, nullptr,
@@ -534,94 +521,62 @@ TEST_F(Program, AHeldStateFileIsReadOrAskedAbout)
         CloseHandle(held);
         Press(question, answer);
         ASSERT_TRUE(WaitUntil([question] { return !IsWindow(question); }));
-        if (answer == IDCANCEL)
-        {
-            EXPECT_EQ(WaitForExitCode(started.hProcess), 1u);
-            EXPECT_FALSE(FileExists(Path("Values.ini"))) << "nothing is written";
-        }
-        else if (answer == IDTRYAGAIN)
-        {
+        if (answer == IDTRYAGAIN)
             closeShowing(started, nullptr);
-        }
+        else if (answer == IDCANCEL)
+            ASSERT_EQ(WaitForExitCode(started.hProcess), 1u) << "and nothing is written";
         else
         {
             // Empty values; the close asks before it replaces the file, and
             // No keeps it.
-            HWND window = WaitForWindow(started.dwProcessId, "Values", nullptr);
-            ASSERT_TRUE(WaitUntil([&] { return ItemText(window, IDC_LOCAL_VALUE) == "0"; }));
+            HWND window = WaitForWindow(started.dwProcessId, "Values");
+            ASSERT_TRUE(WaitUntil([window] { return ItemText(window, IDC_LOCAL_VALUE) == "0"; }));
             PostMessageA(window, WM_CLOSE, 0, 0);
             question = WaitForWindow(started.dwProcessId, "Values", window);
             ASSERT_TRUE(question);
             EXPECT_NE(ItemText(question, 0xFFFF).find("Replace it"), std::string::npos);
             Press(question, IDNO);
             EXPECT_EQ(WaitForExitCode(started.hProcess), 0u);
-            EXPECT_EQ(ReadBytes(Path("Values.ini")).size(), WINDOW_SETTINGS_SIZE);
         }
         EXPECT_EQ(ReadBytes(Path("Values.dat")), image);
+        EXPECT_EQ(FileExists(Path("Values.ini")), answer != IDCANCEL);
     }
 }
 
-// A project file, as values writes one.
-void WriteProject(const std::string& path, double localValue)
+// values.exe /folder FOLDER PROJECT, as the installed "Open with" command
+// gives it (quoted, the folder with its closing backslash): FOLDER is the
+// working folder, whose files and one window follow it; PROJECT, its path
+// with spaces, opens once the window is there, and Values.dat keeps it. A
+// switch values does not know shows how values is started, and ends it.
+TEST_F(Program, TheCommandLineGivesTheFolderAndTheProject)
 {
-    ProjectState state = {};
-    state.mainHigh = 10;
-    state.localValue = localValue;
-    std::vector<unsigned char> image(PROJECT_IMAGE_SIZE);
-    EncodeState(state, false, image.data());
-    WriteBytes(path, image);
-}
-
-// values.exe "PROJECT": the project opens once the window is there, as
-// Open Project opens one, and Values.dat keeps it at the close. A switch
-// values does not know shows how values is started, and ends it.
-TEST_F(Program, AProjectOnTheCommandLineOpens)
-{
+    const std::string home = Path("home");
     const std::string plans = Path("my plans");
-    ASSERT_TRUE(CreateDirectoryA(plans.c_str(), nullptr));
-    WriteProject(plans + "\\plan.prj", 4);
-    const PROCESS_INFORMATION started = StartAnother(folder, "\"" + plans + "\\plan.prj\"");
-    HWND window = WaitForWindow(started.dwProcessId, "Values");
+    ASSERT_TRUE(CreateDirectoryA(home.c_str(), nullptr) &&
+                CreateDirectoryA(plans.c_str(), nullptr));
+    WriteState(plans + "\\plan.prj", 4, false);
+    const PROCESS_INFORMATION first =
+        StartAnother(folder, "/folder \"" + home + "\\\" \"" + plans + "\\plan.prj\"");
+    HWND window = WaitForWindow(first.dwProcessId, "Values");
     ASSERT_TRUE(window);
     EXPECT_TRUE(WaitUntil([window] { return ItemText(window, IDC_PROJECT_NAME) == "plan"; }));
     EXPECT_EQ(ItemText(window, IDC_LOCAL_VALUE), "4");
+    EXPECT_EQ(WaitForExitCode(StartAnother(home, "/FOLDER .").hProcess), 0u) << "came forward";
+    EXPECT_EQ(ShownWindows(first.dwProcessId).size(), 1u);
     PostMessageA(window, WM_CLOSE, 0, 0);
-    ASSERT_EQ(WaitForExitCode(started.hProcess), 0u);
-    const ProjectState saved = SavedState(Path("Values.dat"));
+    ASSERT_EQ(WaitForExitCode(first.hProcess), 0u);
+    const ProjectState saved = SavedState(home + "\\Values.dat");
     EXPECT_STREQ(saved.projectTitle, "plan.prj");
     EXPECT_EQ(saved.projectDir, plans);
+    EXPECT_FALSE(FileExists(Path("Values.dat")));
 
     const PROCESS_INFORMATION wrong = StartAnother(folder, "/nonsense");
     HWND usage = WaitForWindow(wrong.dwProcessId, "Values");
     ASSERT_TRUE(usage);
-    EXPECT_NE(ItemText(usage, 0xFFFF).find("\"/nonsense\""), std::string::npos);
-    EXPECT_NE(ItemText(usage, 0xFFFF).find("Usage: values.exe [/folder FOLDER] [PROJECT]"),
+    EXPECT_NE(ItemText(usage, 0xFFFF).find("\"/nonsense\".\n\nUsage: values.exe [/folder FOLDER]"),
               std::string::npos);
     Press(usage, IDOK);
     EXPECT_EQ(WaitForExitCode(wrong.hProcess), 1u);
-}
-
-// /folder FOLDER, as the installed "Open with" command gives it (quoted,
-// with its closing backslash), makes FOLDER the working folder: the files
-// and the one window follow it, whatever folder values is started in.
-TEST_F(Program, SlashFolderIsWhereValuesKeepsItsFiles)
-{
-    const std::string home = Path("home");
-    ASSERT_TRUE(CreateDirectoryA(home.c_str(), nullptr));
-    WriteProject(Path("plan.prj"), 4);
-    const PROCESS_INFORMATION first =
-        StartAnother(folder, "/folder \"" + home + "\\\" \"" + Path("plan.prj") + "\"");
-    HWND window = WaitForWindow(first.dwProcessId, "Values");
-    ASSERT_TRUE(window);
-    EXPECT_TRUE(WaitUntil([window] { return ItemText(window, IDC_PROJECT_NAME) == "plan"; }));
-    const PROCESS_INFORMATION second = StartAnother(Path("home"), "/FOLDER .");
-    EXPECT_EQ(WaitForExitCode(second.hProcess), 0u) << "the folder's window came forward";
-    EXPECT_EQ(ShownWindows(first.dwProcessId).size(), 1u);
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    ASSERT_EQ(WaitForExitCode(first.hProcess), 0u);
-    EXPECT_STREQ(SavedState(home + "\\Values.dat").projectTitle, "plan.prj");
-    EXPECT_EQ(ReadBytes(home + "\\Values.ini").size(), WINDOW_SETTINGS_SIZE);
-    EXPECT_FALSE(FileExists(Path("Values.dat")));
 }
 
 // A second start with a project hands it to the folder's window, and ends
@@ -629,7 +584,7 @@ TEST_F(Program, SlashFolderIsWhereValuesKeepsItsFiles)
 // does: Cancel keeps everything, Yes saves them and then opens the project.
 TEST_F(Program, ASecondStartWithAProjectHandsItToTheFolderWindow)
 {
-    WriteProject(Path("other.prj"), 3);
+    WriteState(Path("other.prj"), 3, false);
     HWND window = Start();
     ASSERT_TRUE(window);
     HWND dialog = OpenMainRangeDialog(process.dwProcessId, window);
@@ -665,18 +620,13 @@ TEST_F(Program, ASecondStartWithAProjectHandsItToTheFolderWindow)
 // no longer does.
 TEST_F(Program, AScreenReaderHearsWhyABoxWarns)
 {
-    ProjectState state = {};
-    state.mainHigh = 100;
-    state.localValue = 150;
-    std::vector<unsigned char> image(STATE_IMAGE_SIZE);
-    EncodeState(state, true, image.data());
-    WriteBytes(Path("Values.dat"), image);
+    WriteState(Path("Values.dat"), 15, true);
     HWND window = Start();
     ASSERT_TRUE(window);
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
     EXPECT_EQ(Heard(GetDlgItem(window, IDC_LOCAL_VALUE)), "Local Value");
     EXPECT_EQ(Described(GetDlgItem(window, IDC_LOCAL_VALUE)), "Outside the main range");
-    SetItemText(window, IDC_LOCAL_VALUE, "50");
+    SetItemText(window, IDC_LOCAL_VALUE, "5");
     EXPECT_EQ(Described(GetDlgItem(window, IDC_LOCAL_VALUE)), "");
     CoUninitialize();
     PostMessageA(window, WM_CLOSE, 0, 0);
@@ -686,11 +636,7 @@ TEST_F(Program, AScreenReaderHearsWhyABoxWarns)
 // A close that cannot write still lets the user go, when asked to.
 TEST_F(Program, ContinueClosesWithoutTheFileThatCannotBeWritten)
 {
-    ProjectState old = {};
-    old.localValue = 5;
-    std::vector<unsigned char> image(STATE_IMAGE_SIZE);
-    EncodeState(old, true, image.data());
-    WriteBytes(Path("Values.dat"), image);
+    const std::vector<unsigned char> image = WriteState(Path("Values.dat"), 5, true);
     SetFileAttributesA(Path("Values.dat").c_str(), FILE_ATTRIBUTE_READONLY);
     HWND window = Start();
     ASSERT_TRUE(window);

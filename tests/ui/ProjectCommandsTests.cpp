@@ -333,46 +333,31 @@ TEST_F(ProjectCommands, ADroppedProjectOpens)
     EXPECT_EQ(Text(IDC_PROJECT_NAME), "other");
 }
 
-const char RECENT_KEY[] = "Software\\The values developers\\values\\Recent Projects";
-
-class RecentProjects : public ProjectCommands
+// The File menu's items, as it shows them when it opens; "-" for a line.
+std::vector<std::string> FileMenu(HWND window)
 {
-  protected:
-    void SetUp() override
+    HMENU file = GetSubMenu(GetMenu(window), 0);
+    SendMessageA(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+    std::vector<std::string> items;
+    for (int i = 0; i < GetMenuItemCount(file); i++)
     {
-        RegDeleteKeyA(HKEY_CURRENT_USER, RECENT_KEY);
-        ProjectCommands::SetUp();
+        char text[512] = {};
+        GetMenuStringA(file, i, text, sizeof text, MF_BYPOSITION);
+        items.push_back(GetMenuState(file, i, MF_BYPOSITION) & MF_SEPARATOR ? "-" : text);
     }
-    void TearDown() override
-    {
-        ProjectCommands::TearDown();
-        RegDeleteKeyA(HKEY_CURRENT_USER, RECENT_KEY);
-    }
-
-    // The File menu's items, as it shows them when it opens; "-" for a line.
-    std::vector<std::string> FileMenu() const
-    {
-        HMENU file = GetSubMenu(GetMenu(window), 0);
-        SendMessageA(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
-        std::vector<std::string> items;
-        for (int i = 0; i < GetMenuItemCount(file); i++)
-        {
-            char text[512] = {};
-            GetMenuStringA(file, i, text, sizeof text, MF_BYPOSITION);
-            items.push_back(GetMenuState(file, i, MF_BYPOSITION) & MF_SEPARATOR ? "-" : text);
-        }
-        return items;
-    }
-};
+    return items;
+}
 
 // The last projects opened or saved, newest first, each once whatever its
 // letter case, with a long folder shortened; one that no longer opens is
 // reported and taken off; with none the menu is as it always was.
-TEST_F(RecentProjects, TheFileMenuListsTheLastProjects)
+TEST_F(ProjectCommands, TheFileMenuListsTheLastProjects)
 {
+    const char* recentKey = "Software\\The values developers\\values\\Recent Projects";
+    RegDeleteKeyA(HKEY_CURRENT_USER, recentKey);
     const std::vector<std::string> plain = {"&Open Project\tCtrl+O", "&Save Project\tCtrl+S",
                                             "&Exit"};
-    EXPECT_EQ(FileMenu(), plain);
+    EXPECT_EQ(FileMenu(window), plain);
     const std::string deep = Path(std::string(60, 'd').c_str());
     ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr));
     const std::string a = SaveOtherProject("a.prj");
@@ -389,7 +374,7 @@ TEST_F(RecentProjects, TheFileMenuListsTheLastProjects)
         ExpectModal(ChooseFile(use.path));
         Command(use.command);
     }
-    std::vector<std::string> menu = FileMenu();
+    std::vector<std::string> menu = FileMenu(window);
     ASSERT_EQ(menu.size(), 6u);
     EXPECT_EQ(menu[2], "&1 " + upperA);
     EXPECT_EQ(menu[3].substr(0, 6), "&2 C:\\") << menu[3];
@@ -402,13 +387,12 @@ TEST_F(RecentProjects, TheFileMenuListsTheLastProjects)
     ExpectModal(AnswerMessageBox("Values", IDOK, &error));
     Command(IDM_RECENT_PROJECT + 1);
     EXPECT_NE(error.find("b.prj"), std::string::npos) << error;
-    EXPECT_EQ(FileMenu().size(), 5u) << "taken off the list";
+    EXPECT_EQ(FileMenu(window).size(), 5u) << "taken off the list";
 
     project.mainLow = 5;
     Command(IDM_RECENT_PROJECT);
     EXPECT_EQ(project.mainLow, -1) << "the first one opened again";
-    RegDeleteKeyA(HKEY_CURRENT_USER, RECENT_KEY);
-    EXPECT_EQ(FileMenu(), plain);
+    RegDeleteKeyA(HKEY_CURRENT_USER, recentKey);
 }
 
 class Closing : public ProjectCommands
