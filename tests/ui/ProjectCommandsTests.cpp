@@ -326,11 +326,18 @@ TEST_F(ProjectCommands, ADroppedProjectOpens)
     EnableWindow(window, TRUE);
     EXPECT_STREQ(project.ranges[0].name, "Alpha");
 
+    // Opened, and handed to the shell's recent documents: the file dialogs
+    // do that themselves, a drop has no dialog.
+    char recent[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, CSIDL_RECENT, nullptr, SHGFP_TYPE_CURRENT, recent);
+    const std::string link = std::string(recent) + "\\other.prj.lnk";
+    DeleteFileA(link.c_str());
     project.modified = true;
     ExpectModal(AnswerMessageBox("Save Data", IDNO));
     SendMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({other})), 0);
     EXPECT_STREQ(project.ranges[0].name, "Other");
     EXPECT_EQ(Text(IDC_PROJECT_NAME), "other");
+    EXPECT_TRUE(FileExists(link)) << link;
 }
 
 // The File menu's items, as it shows them when it opens; "-" for a line.
