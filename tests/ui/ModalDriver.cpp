@@ -22,6 +22,13 @@ void CALLBACK RunNextStep(HWND, UINT, UINT_PTR timer, DWORD)
     if (arrived.empty())
         return;
     HWND dialog = arrived.front();
+    // A dialog may be activated before it is shown, which its loop does once
+    // it first finds nothing to do: a step that reads its pixels waits.
+    if (IsWindow(dialog) && !IsWindowVisible(dialog))
+    {
+        SetTimer(nullptr, 0, 10, RunNextStep);
+        return;
+    }
     arrived.erase(arrived.begin());
     if (!IsWindow(dialog))
         return;
