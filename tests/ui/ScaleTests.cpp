@@ -164,7 +164,6 @@ TEST_F(Scale, BothTemplatesLayOutCleanly)
 // as the label was first made, 43 units wide.
 TEST_F(Scale, BothTemplatesLayOutCleanlyWhileEveryLabelWarns)
 {
-    SCOPED_TRACE("at " + std::to_string(ScreenDpi()) + " dpi");
     RECT first = {0, 0, 43, 8};
     MapDialogRect(window, &first);
     const std::string words = "Speed of the turbine shaft at full load";
