@@ -1,8 +1,9 @@
 // DecodeState on arbitrary bytes, read both as a state image and as a project
 // image. Checked for each:
 //  - an image shorter than its layout is refused and the state left as it was;
-//  - a project image never touches the two paths, and no image touches
-//    modified;
+//  - a project image never touches the two paths nor modified; a state
+//    image sets modified exactly when its first record's reserved bytes are
+//    the mark of unsaved changes, and encodes the mark back from it;
 //  - every text decoded ends within its field;
 //  - the decoded state encodes to the same bytes, except what carries no
 //    meaning: the reserved bytes of each record, whatever follows a text's
@@ -71,7 +72,10 @@ void CheckImage(const unsigned char* image, std::size_t size, bool withPaths)
         return;
     }
     Require(accepted == 1, "a whole image refused", withPaths, size);
-    Require(state.modified, "modified changed", withPaths, 0);
+    const bool marked =
+        withPaths && std::memcmp(image + RANGES_AT + RESERVED_AT, UNSAVED_MARK, RESERVED_SIZE) == 0;
+    Require(state.modified == (marked || !withPaths), "modified decoded wrongly", withPaths,
+            RANGES_AT + RESERVED_AT);
     if (!withPaths)
     {
         Require(std::memcmp(state.projectTitle, before.projectTitle, PATH_SIZE) == 0 &&
@@ -110,7 +114,12 @@ void CheckImage(const unsigned char* image, std::size_t size, bool withPaths)
             if (field == IN_USE_AT)
             {
                 Require(again[at] == (image[at] != 0), "an in-use flag changed", withPaths, at);
-                at += 1 + RESERVED_SIZE; // the reserved bytes carry no meaning
+                // The reserved bytes carry no meaning, but for the mark.
+                const bool mark = withPaths && at == RANGES_AT + IN_USE_AT;
+                Require(!mark || (std::memcmp(again.get() + at + 1, UNSAVED_MARK, RESERVED_SIZE) ==
+                                  0) == marked,
+                        "the mark not written back", withPaths, at + 1);
+                at += 1 + RESERVED_SIZE;
                 continue;
             }
         }

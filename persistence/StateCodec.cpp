@@ -15,10 +15,12 @@ constexpr std::size_t DIR_AT = 1084;
 // Offsets inside one range record.
 constexpr std::size_t NAME_AT = 0;
 constexpr std::size_t IN_USE_AT = 128;
+constexpr std::size_t RESERVED_AT = 129;
 constexpr std::size_t LOW_AT = 136;
 constexpr std::size_t HIGH_AT = 144;
 constexpr std::size_t VALUE_AT = 152;
 
+static_assert(RESERVED_AT + sizeof UNSAVED_MARK == LOW_AT, "the mark fills the reserved bytes");
 static_assert(RANGES_AT + RANGE_SLOTS * RANGE_RECORD_SIZE == MAIN_LOW_AT, "records end at mainLow");
 static_assert(MAIN_LOW_AT + 8 == PROJECT_IMAGE_SIZE, "a project image ends after mainLow");
 static_assert(TITLE_AT + PATH_SIZE == DIR_AT, "the folder follows the title");
@@ -82,6 +84,8 @@ void EncodeState(const ProjectState& state, bool withPaths, unsigned char* image
     PutDouble(image + MAIN_LOW_AT, state.mainLow);
     if (withPaths)
     {
+        if (state.modified)
+            std::memcpy(image + RANGES_AT + RESERVED_AT, UNSAVED_MARK, sizeof UNSAVED_MARK);
         std::memcpy(image + TITLE_AT, state.projectTitle, PATH_SIZE);
         std::memcpy(image + DIR_AT, state.projectDir, PATH_SIZE);
     }
@@ -110,6 +114,8 @@ int DecodeState(const unsigned char* image, std::size_t size, bool withPaths, Pr
     next.mainLow = GetDouble(image + MAIN_LOW_AT);
     if (withPaths)
     {
+        next.modified =
+            std::memcmp(image + RANGES_AT + RESERVED_AT, UNSAVED_MARK, sizeof UNSAVED_MARK) == 0;
         GetText(next.projectTitle, PATH_SIZE, image + TITLE_AT);
         GetText(next.projectDir, PATH_SIZE, image + DIR_AT);
     }

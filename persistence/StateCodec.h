@@ -21,14 +21,21 @@ inline std::size_t StateImageSize(bool withPaths)
     return withPaths ? STATE_IMAGE_SIZE : PROJECT_IMAGE_SIZE;
 }
 
+// A state image whose project has unsaved changes carries this mark in the
+// first range record's 7 reserved bytes, which earlier versions write as
+// zeros and never read; any other content there means no unsaved changes.
+// A project image never carries it.
+constexpr unsigned char UNSAVED_MARK[7] = {'U', 'n', 's', 'a', 'v', 'e', 'd'};
+
 // Writes StateImageSize(withPaths) bytes. Reserved bytes are written as zero
-// and in-use flags as 0 or 1.
+// (but for the mark, which comes from modified, never from the bytes in
+// memory) and in-use flags as 0 or 1.
 void EncodeState(const ProjectState& state, bool withPaths, unsigned char* image);
 
 // Reads an image into state. An image shorter than its layout is refused
 // whole (returns 0, state untouched); bytes past the layout are ignored. Text
-// fields are cut at the end of their field. modified is never touched, nor
-// the paths of a project image.
+// fields are cut at the end of their field. A state image sets modified from
+// the mark; a project image leaves modified and the paths alone.
 int DecodeState(const unsigned char* image, std::size_t size, bool withPaths, ProjectState& state);
 
 struct WindowPosition

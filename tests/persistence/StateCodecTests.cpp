@@ -91,16 +91,26 @@ TEST(StateLayout, EncodingGivesExactlyTheHandBuiltBytes)
 
     std::vector<unsigned char> expected = HandBuiltStateImage();
     std::memset(&expected[16 + 2 * 160 + 129], 0, 7); // reserved bytes go out as zero
+    std::vector<unsigned char> marked = expected;
+    std::memcpy(&marked[16 + 129], "Unsaved", 7); // but for the first record's, in a state file
 
     std::vector<unsigned char> image(STATE_IMAGE_SIZE, 0xCC);
     EncodeState(state, true, image.data());
     for (std::size_t i = 0; i < STATE_IMAGE_SIZE; i++)
-        ASSERT_EQ(image[i], expected[i]) << "byte " << i;
+        ASSERT_EQ(image[i], marked[i]) << "byte " << i;
 
     std::vector<unsigned char> project(PROJECT_IMAGE_SIZE + 1, 0xCC);
     EncodeState(state, false, project.data());
-    EXPECT_EQ(std::memcmp(project.data(), expected.data(), PROJECT_IMAGE_SIZE), 0);
+    EXPECT_EQ(std::memcmp(project.data(), expected.data(), PROJECT_IMAGE_SIZE), 0)
+        << "a project file never carries the mark";
     EXPECT_EQ(project[PROJECT_IMAGE_SIZE], 0xCC) << "a project image is 824 bytes";
+
+    // The mark comes from modified alone: a record moved down by a delete
+    // carries its reserved bytes along in memory, and they never reach a file.
+    state.modified = false;
+    std::memcpy(state.ranges[0].reserved, "Unsaved", 7);
+    EncodeState(state, true, image.data());
+    EXPECT_EQ(image, expected);
 }
 
 TEST(StateLayout, AllFiveRecordsAreWrittenWhateverTheyHold)
@@ -156,10 +166,99 @@ TEST(StateDecoding, AProjectImageLeavesThePathsAndModifiedAlone)
     EXPECT_STREQ(state.projectDir, "D:\\mine");
     EXPECT_TRUE(state.modified);
 
+    std::memcpy(&image[16 + 129], "Unsaved", 7);
+    ASSERT_EQ(DecodeState(image.data(), image.size(), false, state), 1);
+    EXPECT_TRUE(state.modified) << "nor does the mark of a state file read as a project";
     state.modified = false;
-    ASSERT_EQ(DecodeState(image.data(), image.size(), true, state), 1);
-    EXPECT_FALSE(state.modified) << "reading the state file does not touch modified either";
-    EXPECT_STREQ(state.projectTitle, "plan.prj");
+    ASSERT_EQ(DecodeState(image.data(), image.size(), false, state), 1);
+    EXPECT_FALSE(state.modified);
+}
+
+// The state file marks unsaved changes with exactly these seven bytes;
+// whatever else is there (zeros from an earlier version, another program's
+// bytes, a mark cut short) means none.
+TEST(StateDecoding, OnlyTheWholeMarkMeansUnsavedChanges)
+{
+    const struct
+    {
+        const char* reserved;
+        bool modified;
+    } cases[] = {{"Unsaved", true},
+                 {"\0\0\0\0\0\0\0", false},
+                 {"unsaved", false},
+                 {"Unsave\0", false},
+                 {"\xAA\xAA\xAA\xAA\xAA\xAA\xAA", false}};
+    for (const auto& c : cases)
+    {
+        std::vector<unsigned char> image = HandBuiltStateImage();
+        std::memcpy(&image[16 + 129], c.reserved, 7);
+        for (const bool before : {false, true})
+        {
+            ProjectState state = Blank();
+            state.modified = before;
+            ASSERT_EQ(DecodeState(image.data(), image.size(), true, state), 1);
+            EXPECT_EQ(state.modified, c.modified) << c.reserved;
+            EXPECT_STREQ(state.projectTitle, "plan.prj");
+        }
+    }
+}
+
+// The state file's reader as released before the file marked unsaved
+// changes, kept as it was: a file written now must read the same there.
+// (The test machines are little-endian, like the files.)
+namespace previous
+{
+double Double(const unsigned char* at)
+{
+    double value;
+    std::memcpy(&value, at, sizeof value);
+    return value;
+}
+
+void Text(char* field, std::size_t size, const unsigned char* at)
+{
+    std::memcpy(field, at, size);
+    field[size - 1] = '\0';
+}
+
+void DecodeStateImage(const unsigned char* image, ProjectState& state)
+{
+    state.localValue = Double(image);
+    state.mainHigh = Double(image + 8);
+    for (int k = 0; k < RANGE_SLOTS; k++)
+    {
+        CompressedRange& r = state.ranges[k];
+        const unsigned char* record = image + 16 + k * 160;
+        Text(r.name, sizeof r.name, record);
+        r.inUse = record[128];
+        std::memset(r.reserved, 0, sizeof r.reserved);
+        r.low = Double(record + 136);
+        r.high = Double(record + 144);
+        r.value = Double(record + 152);
+    }
+    state.mainLow = Double(image + 816);
+    Text(state.projectTitle, PATH_SIZE, image + 824);
+    Text(state.projectDir, PATH_SIZE, image + 1084);
+}
+} // namespace previous
+
+TEST(StateDecoding, TheEarlierReaderReadsAMarkedFileAsThisOne)
+{
+    ProjectState state = Blank();
+    ASSERT_EQ(DecodeState(HandBuiltStateImage().data(), STATE_IMAGE_SIZE, true, state), 1);
+    state.modified = true;
+    std::vector<unsigned char> image(STATE_IMAGE_SIZE);
+    EncodeState(state, true, image.data());
+    ASSERT_EQ(std::memcmp(&image[16 + 129], UNSAVED_MARK, 7), 0);
+
+    ProjectState now = Blank();
+    ProjectState before = Blank();
+    ASSERT_EQ(DecodeState(image.data(), image.size(), true, now), 1);
+    previous::DecodeStateImage(image.data(), before);
+    EXPECT_TRUE(now.modified);
+    EXPECT_FALSE(before.modified) << "the earlier reader knows of no unsaved changes";
+    before.modified = now.modified;
+    EXPECT_EQ(std::memcmp(&now, &before, sizeof now), 0) << "a field reads differently";
 }
 
 TEST(StateDecoding, TextsWithoutATerminatorAreCutAtTheirField)
