@@ -55,14 +55,24 @@ static bool WriteAll(HANDLE file, const unsigned char* bytes, std::size_t size)
 // that leaves no room for it.
 constexpr std::size_t TEMPORARY_NAME_ROOM = 14;
 
-int WriteWholeFile(const char* path, const unsigned char* bytes, std::size_t size)
+// A fixed temporary name fits when it does; a unique one needs room after
+// the folder.
+static bool FitsTemporary(const char* path, const char* fixed, char* folder)
+{
+    if (fixed)
+        return std::strlen(fixed) < MAX_PATH;
+    return FolderOf(path, folder, MAX_PATH) &&
+           std::strlen(folder) <= MAX_PATH - TEMPORARY_NAME_ROOM;
+}
+
+int WriteWholeFile(const char* path, const unsigned char* bytes, std::size_t size,
+                   const char* fixedTemporary)
 {
     char folder[MAX_PATH];
     char temporary[MAX_PATH];
     if (!path || !*path)
         return 0;
-    if (std::strlen(path) >= MAX_PATH || !FolderOf(path, folder, sizeof folder) ||
-        std::strlen(folder) > MAX_PATH - TEMPORARY_NAME_ROOM)
+    if (std::strlen(path) >= MAX_PATH || !FitsTemporary(path, fixedTemporary, folder))
     {
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return 0;
@@ -73,7 +83,9 @@ int WriteWholeFile(const char* path, const unsigned char* bytes, std::size_t siz
     if (attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         return 0;
-    if (!GetTempFileNameA(folder, "val", 0, temporary))
+    if (fixedTemporary)
+        std::strcpy(temporary, fixedTemporary);
+    else if (!GetTempFileNameA(folder, "val", 0, temporary))
         return 0; // no such folder, or not writable
 
     HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

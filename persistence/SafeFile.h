@@ -9,7 +9,13 @@
 // and then path is as it was and no temporary file is left. A path too long
 // for Windows, or a folder too long for the temporary file's name beside the
 // target, fails with GetLastError() == ERROR_FILENAME_EXCED_RANGE.
-int WriteWholeFile(const char* path, const unsigned char* bytes, std::size_t size);
+//
+// The temporary file gets a new unique name in the target's folder, or the
+// fixed name given, in the same folder. A fixed name is for files written
+// again and again while values runs: a write cut short by a kill leaves that
+// one file, which the next write replaces, where unique names would pile up.
+int WriteWholeFile(const char* path, const unsigned char* bytes, std::size_t size,
+                   const char* temporary = nullptr);
 
 // Reads at most size bytes from the start of path. Other programs may go on
 // reading it meanwhile; one writing it makes the read fail. Returns the

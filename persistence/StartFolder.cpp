@@ -11,6 +11,7 @@ char statePath[START_PATH_SIZE];
 char settingsPath[START_PATH_SIZE];
 char editIconPath[START_PATH_SIZE];
 char deleteIconPath[START_PATH_SIZE];
+char temporaryPath[START_PATH_SIZE];
 
 // A root ("C:\") already ends in its separator; other folders do not. The
 // last character is found by character, not by byte: in a double-byte code
@@ -32,5 +33,6 @@ bool TakeStartFolder()
     MakePath(settingsPath, WINDOW_SETTINGS_FILE_NAME);
     MakePath(editIconPath, "edit.ico");
     MakePath(deleteIconPath, "delete.ico");
+    MakePath(temporaryPath, TEMPORARY_FILE_NAME);
     return known;
 }

@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#define TEMPORARY_FILE_NAME "Values.tmp"
+
 // Room for the folder (a working folder has fewer than MAX_PATH characters)
 // and a file name.
 constexpr int START_PATH_SIZE = MAX_PATH + 16;
@@ -17,6 +19,9 @@ extern char statePath[START_PATH_SIZE];
 extern char settingsPath[START_PATH_SIZE];
 extern char editIconPath[START_PATH_SIZE];
 extern char deleteIconPath[START_PATH_SIZE];
+// The one temporary file both files are written through before each takes
+// its place (SafeFile.h).
+extern char temporaryPath[START_PATH_SIZE];
 
 // Takes the current folder as the start folder and makes the four paths.
 // When the folder cannot be read, the start folder is "." and the paths are

@@ -19,6 +19,11 @@ static bool FitsPathBuffer(const char* path)
     return false;
 }
 
+int SaveStateImage(const unsigned char* image)
+{
+    return WriteWholeFile(statePath, image, STATE_IMAGE_SIZE, temporaryPath);
+}
+
 int SaveState(const char* path)
 {
     const bool withPaths = path == nullptr;
@@ -26,7 +31,7 @@ int SaveState(const char* path)
         return 0;
     unsigned char image[STATE_IMAGE_SIZE];
     EncodeState(project, withPaths, image);
-    return WriteWholeFile(withPaths ? statePath : path, image, StateImageSize(withPaths));
+    return withPaths ? SaveStateImage(image) : WriteWholeFile(path, image, PROJECT_IMAGE_SIZE);
 }
 
 int LoadState(const char* path)

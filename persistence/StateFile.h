@@ -14,3 +14,7 @@
 // ERROR_FILENAME_EXCED_RANGE for a path too long.
 int SaveState(const char* path);
 int LoadState(const char* path);
+
+// Writes the state file from an image already made (EncodeState with the
+// paths), as SaveState(nullptr) does.
+int SaveStateImage(const unsigned char* image);

@@ -27,14 +27,19 @@ static void RestoredRect(HWND window, RECT* rect)
                    info.rcWork.top - info.rcMonitor.top);
 }
 
-int SaveWindowSettings(HWND window)
+void WindowSettingsImage(HWND window, unsigned char* image)
 {
     RECT rect;
     RestoredRect(window, &rect);
     const WindowPosition position = {rect.left, rect.top, windowSettings.flags};
-    unsigned char image[WINDOW_SETTINGS_SIZE];
     EncodeWindowSettings(position, image);
-    return WriteWholeFile(settingsPath, image, sizeof image);
+}
+
+int SaveWindowSettings(HWND window)
+{
+    unsigned char image[WINDOW_SETTINGS_SIZE];
+    WindowSettingsImage(window, image);
+    return WriteWholeFile(settingsPath, image, sizeof image, temporaryPath);
 }
 
 // No screen reaches this far; a saved corner beyond it is taken as this far,

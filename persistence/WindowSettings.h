@@ -17,6 +17,10 @@ struct WindowSettings
 
 extern WindowSettings windowSettings;
 
+// The file's bytes for the window as it is now: its top-left corner (where
+// it would be restored to, when minimised) and the flags.
+void WindowSettingsImage(HWND window, unsigned char* image);
+
 // Writes the window's top-left corner and the flags. Returns 1 on success;
 // on failure the old file stays as it was.
 int SaveWindowSettings(HWND window);

@@ -1,10 +1,12 @@
 // The two files values keeps in the folder it started in: "Values.dat" read
-// at start, and both written at the close and at a log-off. Nothing the user
-// saved there is replaced unless values has read it, or the user agreed.
+// at start, and both written at the close and at a log-off (and while values
+// runs, KeepFiles.cpp). Nothing the user saved there is replaced unless
+// values has read it, or the user agreed.
 #include "Values.h"
 
 #include "ProjectState.h"
 #include "StartFolder.h"
+#include "StateCodec.h"
 #include "StateFile.h"
 #include "WindowSettings.h"
 
@@ -14,6 +16,11 @@
 // with empty values: the file still holds what was saved, so the close asks
 // before it replaces it, and a log-off, which cannot ask, keeps it.
 static bool stateUnread;
+
+bool StateFileUnread()
+{
+    return stateUnread;
+}
 
 // How long a state file that is there but cannot be read is tried again: a
 // virus scanner or a backup usually lets go of a file within a second.
@@ -105,7 +112,19 @@ static int AskToReplaceUnreadState(HWND window)
     return MessageBoxA(window, text, "Values", MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
 }
 
-bool SaveOnClose(HWND window)
+// The close has asked about unsaved changes, and the user answered: the
+// next start begins without any, as if the file were written before values
+// marked them.
+static int SaveAnsweredState()
+{
+    ProjectState answered = project;
+    answered.modified = false;
+    unsigned char image[STATE_IMAGE_SIZE];
+    EncodeState(answered, true, image);
+    return SaveStateImage(image);
+}
+
+static bool SaveBothOnClose(HWND window)
 {
     bool writeState = true;
     if (stateUnread)
@@ -119,7 +138,7 @@ bool SaveOnClose(HWND window)
     {
         const bool settingsSaved = SaveWindowSettings(window) != 0;
         const DWORD settingsError = GetLastError();
-        const bool stateSaved = !writeState || SaveState(nullptr) != 0;
+        const bool stateSaved = !writeState || SaveAnsweredState() != 0;
         const DWORD stateError = GetLastError();
         if (settingsSaved && stateSaved)
             return true;
@@ -149,6 +168,18 @@ bool SaveOnClose(HWND window)
             return false;
         }
     }
+}
+
+// While the close writes the files and asks about them, the files are not
+// kept on the side: a write on a timer meanwhile would put back the mark of
+// unsaved changes the user has just answered for.
+bool SaveOnClose(HWND window)
+{
+    PauseKeepingFiles(window, true);
+    if (SaveBothOnClose(window))
+        return true;
+    PauseKeepingFiles(window, false);
+    return false;
 }
 
 void SaveOnLogOff(HWND window)

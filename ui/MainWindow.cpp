@@ -450,7 +450,18 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
             ValueBoxLeft(LOWORD(wParam));
         else if (HIWORD(wParam) == BN_CLICKED)
             RunMainCommand(window, LOWORD(wParam));
+        FilesMayHaveChanged(window);
         return FALSE;
+
+    case WM_TIMER:
+        if (wParam == KEEP_QUIET_TIMER || wParam == KEEP_LATEST_TIMER)
+            KeepFilesNow(window);
+        return TRUE;
+
+    case WM_WINDOWPOSCHANGED:
+        if (!(reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_NOMOVE))
+            FilesMayHaveChanged(window);
+        return FALSE; // the dialog manager still sends WM_MOVE
 
     case WM_CLOSE:
         CloseMainWindow(window);
@@ -473,10 +484,12 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
     case WM_OPEN_HANDED_PROJECT:
         OpenHandedProject(window);
+        FilesMayHaveChanged(window);
         return TRUE;
 
     case WM_DROPFILES:
         ProjectDropped(window, reinterpret_cast<HDROP>(wParam));
+        FilesMayHaveChanged(window);
         return TRUE;
 
     case WM_INITMENUPOPUP:
@@ -504,6 +517,7 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return TRUE;
 
     case WM_DESTROY:
+        PauseKeepingFiles(window, true);
         FreeBoldFont(&mainBold);
         mainWindow = nullptr;
         if (rowTips)
@@ -546,5 +560,7 @@ HWND OpenMainWindow(HINSTANCE instance)
     // gives the compressed value boxes their first text.
     RefreshWindow();
     buttonFaceBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    StartKeepingFiles(window);
+    RegisterForRestart();
     return window;
 }

@@ -126,14 +126,35 @@ void ChooseLabelColours(bool highContrast);
 // the window is made; when the file is there but cannot be read, it is tried
 // again for a while and then the user chooses: false means end values at
 // once. SaveOnClose writes both files, asking what to do when one cannot be
-// written; true when the window may close. SaveOnLogOff writes them without
-// a question.
+// written; true when the window may close. It comes after the question about
+// unsaved changes, so the state file it leaves marks none. SaveOnLogOff
+// writes them without a question, unsaved changes marked as they are.
 bool ReadStateAtStart();
 bool SaveOnClose(HWND window);
 void SaveOnLogOff(HWND window);
 // Why a file could not be written, from the error of the write, for a
 // message to the user.
 const char* WhyNotSaved(DWORD error);
+// Whether "Values.dat" was there at the start but could not be read, and the
+// user chose to go on: it is replaced only at the close, when the user agrees.
+bool StateFileUnread();
+
+// The two files kept while values runs (KeepFiles.cpp). StartKeepingFiles
+// takes what they hold now, once the window is filled. After each message
+// that may change what they hold, FilesMayHaveChanged looks, and a change
+// has them written about a second later (KeepFilesNow, on the two timers),
+// or five seconds after the first change while changes keep coming. A write
+// that fails is tried again five seconds later, and after the next change. The close pauses the
+// keeping while it writes them itself, and resumes it when it is called off.
+constexpr UINT_PTR KEEP_QUIET_TIMER = 1;
+constexpr UINT_PTR KEEP_LATEST_TIMER = 2;
+void StartKeepingFiles(HWND window);
+void FilesMayHaveChanged(HWND window);
+void KeepFilesNow(HWND window);
+void PauseKeepingFiles(HWND window, bool pause);
+// Asks Windows to start values again, in its start folder, after a restart
+// for updates (not after a crash or a hang). True when Windows took it.
+bool RegisterForRestart();
 
 // A warning is not shown by colour alone: while a label warns, it is drawn
 // in the bold weight of its dialog's font (made once per dialog font), and

@@ -41,7 +41,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     }
     PublishWindow(window);
     if (projectToOpen[0])
+    {
         OpenProjectFile(window, projectToOpen);
+        FilesMayHaveChanged(window);
+    }
 
     MSG message;
     BOOL got;

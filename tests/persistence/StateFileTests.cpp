@@ -199,43 +199,6 @@ BOOL WINAPI HalfWriteFile(HANDLE file, LPCVOID bytes, DWORD size, LPDWORD writte
     return FALSE;
 }
 
-// The slot of this program's import address table that holds KERNEL32's
-// WriteFile.
-void** WriteFileSlot()
-{
-    BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
-    const IMAGE_NT_HEADERS* headers = reinterpret_cast<IMAGE_NT_HEADERS*>(
-        base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports =
-        headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-         dll->Name; dll++)
-    {
-        if (_stricmp(reinterpret_cast<char*>(base + dll->Name), "kernel32.dll") != 0)
-            continue;
-        auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
-        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
-        for (; name->u1.AddressOfData; name++, slot++)
-        {
-            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal))
-                continue;
-            const auto* byName =
-                reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), "WriteFile") == 0)
-                return reinterpret_cast<void**>(&slot->u1.Function);
-        }
-    }
-    return nullptr;
-}
-
-void PutInSlot(void** slot, void* function)
-{
-    DWORD old;
-    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old);
-    *slot = function;
-    VirtualProtect(slot, sizeof *slot, old, &old);
-}
-
 // Saved whole or not at all: a save whose writes fail partway leaves the old
 // state file, window settings and project byte for byte, and no temporary
 // file. A save that wrote over its file in place would leave half a file.
@@ -249,7 +212,7 @@ TEST_F(StateFiles, AWriteThatFailsPartwayLeavesEveryFileAsItWas)
     WriteBytes(Path("plan.prj"), oldProject);
     FillProject();
 
-    void** slot = WriteFileSlot();
+    void** slot = ImportSlot("kernel32.dll", "WriteFile");
     ASSERT_NE(slot, nullptr);
     realWriteFile = reinterpret_cast<decltype(&WriteFile)>(*slot);
     for (const bool shortCount : {true, false})
@@ -279,9 +242,12 @@ TEST_F(StateFiles, AWriteThatFailsPartwayLeavesEveryFileAsItWas)
     }
 }
 
+// The state file is written through one temporary file of a fixed name, so
+// that what a killed write left there is taken over by the next one.
 TEST_F(StateFiles, ASaveReplacesTheOldFileWhole)
 {
     WriteBytes(Path("Values.dat"), std::vector<unsigned char>(5000, 0x11));
+    WriteBytes(Path("Values.tmp"), std::vector<unsigned char>(700, 0x22));
     FillProject();
     ASSERT_EQ(SaveState(nullptr), 1);
     EXPECT_EQ(ReadBytes(Path("Values.dat")), Image(true));
