@@ -10,6 +10,9 @@
 // value box without the focus, whose change the window looks at and ignores.
 // Both are timed again with the repaint they cause done at once.
 //
+// Then a user's steady typing: the longest a typed key waits, with the files
+// values keeps written meanwhile.
+//
 // Before timing, real keystrokes (WM_CHAR) are typed into the local value box
 // and into a compressed value box, counting the WM_SETTEXT every control of
 // the window receives: each compressed value box must be written exactly once
@@ -202,6 +205,89 @@ void Measure(bool repaint, double* keystroke, double* bare)
     *bare = Median(writes, BATCHES);
 }
 
+// Steady typing into the real window as a user types: a key every 100 ms
+// for 15 s, each posted by another thread at its moment, as the system puts
+// a typed key in the queue whatever the window is doing, and handled by a
+// message loop like the entry point's, which also runs the window's timers
+// (and with them the writes of the files kept while values runs). A key
+// waits from its posting until its handling is done: in the queue behind
+// whatever the thread is doing, then its own handling.
+const int TYPED_KEYS = 150;
+const DWORD KEY_EVERY_MS = 100;
+
+double keyPosted[TYPED_KEYS];
+double keyWaited[TYPED_KEYS];
+int keysHandled;
+WNDPROC boxProcedure;
+
+LRESULT CALLBACK TimedBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CallWindowProcA(boxProcedure, box, message, wParam, lParam);
+    if (message == WM_CHAR && keysHandled < TYPED_KEYS)
+    {
+        keyWaited[keysHandled] = Now() - keyPosted[keysHandled];
+        keysHandled++;
+    }
+    return result;
+}
+
+// A digit, then the backspace that takes it away: each key changes the value.
+DWORD WINAPI TypeSteadily(LPVOID box)
+{
+    for (int i = 0; i < TYPED_KEYS; i++)
+    {
+        Sleep(KEY_EVERY_MS);
+        keyPosted[i] = Now();
+        const WPARAM key = i % 2 ? VK_BACK : static_cast<WPARAM>('1' + (i / 2) % 9);
+        PostMessageA(static_cast<HWND>(box), WM_CHAR, key, 1);
+    }
+    return 0;
+}
+
+// The longest and the median wait of one typed key; false when the typing
+// did not reach the window as it should.
+bool MeasureWaits(double* longest, double* median, int* timers)
+{
+    HWND box = GetDlgItem(mainWindow, IDC_LOCAL_VALUE);
+    SendMessageA(box, EM_SETSEL, 0, -1);
+    SendMessageA(box, WM_CHAR, '5', 1);
+    keysHandled = 0;
+    *timers = 0;
+    boxProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TimedBoxProc)));
+    HANDLE typist = CreateThread(nullptr, 0, TypeSteadily, box, 0, nullptr);
+    while (typist &&
+           MsgWaitForMultipleObjects(1, &typist, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0)
+    {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        {
+            if (message.message == WM_TIMER && message.hwnd == mainWindow)
+                ++*timers;
+            if (!TranslateMainWindowMessage(&message))
+            {
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
+        }
+    }
+    Pump();
+    if (typist)
+        CloseHandle(typist);
+    SetWindowLongPtrA(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(boxProcedure));
+    if (keysHandled != TYPED_KEYS || project.localValue != 5)
+    {
+        std::printf("the steady typing reached the window as %d of %d keys\n", keysHandled,
+                    TYPED_KEYS);
+        return false;
+    }
+    *longest = 0;
+    for (double wait : keyWaited)
+        *longest = wait > *longest ? wait : *longest;
+    *median = Median(keyWaited, TYPED_KEYS);
+    return true;
+}
+
 } // namespace
 
 int main()
@@ -248,6 +334,15 @@ int main()
                     "ratio %.2f\n",
                     paintedKeystroke * 1e6, paintedBare * 1e6, paintedKeystroke / paintedBare);
         std::printf("keystroke ratio: %.2f\n", keystroke / bare);
+
+        double longest, median;
+        int timers;
+        ok = FocusBox(IDC_LOCAL_VALUE) && MeasureWaits(&longest, &median, &timers);
+        if (ok)
+            std::printf("steady typing, %d keys in %.0f s, %d timer messages: longest wait of "
+                        "a key %.1f ms, median %.1f ms; longest against the keystroke: %.1fx\n",
+                        TYPED_KEYS, TYPED_KEYS * KEY_EVERY_MS / 1000.0, timers, longest * 1e3,
+                        median * 1e3, longest / keystroke);
     }
 
     if (window)

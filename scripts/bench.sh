@@ -186,6 +186,8 @@ Keystroke()
     RunUnderWine "$REPORTS/keystroke.txt" "$WINE_TREE/bin/keystroke_bench.exe" || return 1
     grep -q '^keystroke ratio: ' "$REPORTS/keystroke.txt" ||
         { echo "no keystroke ratio in $REPORTS/keystroke.txt" >&2; return 1; }
+    grep -q '^steady typing, .* longest wait of a key ' "$REPORTS/keystroke.txt" ||
+        { echo "no longest wait of a typed key in $REPORTS/keystroke.txt" >&2; return 1; }
 }
 
 . scripts/wine-trees.sh
