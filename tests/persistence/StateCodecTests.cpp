@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace
@@ -165,100 +166,62 @@ TEST(StateDecoding, AProjectImageLeavesThePathsAndModifiedAlone)
     EXPECT_STREQ(state.projectTitle, "mine.prj");
     EXPECT_STREQ(state.projectDir, "D:\\mine");
     EXPECT_TRUE(state.modified);
-
-    std::memcpy(&image[16 + 129], "Unsaved", 7);
-    ASSERT_EQ(DecodeState(image.data(), image.size(), false, state), 1);
-    EXPECT_TRUE(state.modified) << "nor does the mark of a state file read as a project";
-    state.modified = false;
-    ASSERT_EQ(DecodeState(image.data(), image.size(), false, state), 1);
-    EXPECT_FALSE(state.modified);
 }
 
-// The state file marks unsaved changes with exactly these seven bytes;
-// whatever else is there (zeros from an earlier version, another program's
-// bytes, a mark cut short) means none.
-TEST(StateDecoding, OnlyTheWholeMarkMeansUnsavedChanges)
+// The reader of the state file as released before it marked unsaved
+// changes, kept as it was. (The test machines are little-endian, as the
+// files are.)
+void DecodeAsBefore(const unsigned char* image, ProjectState& state)
 {
-    const struct
+    const auto number = [](const unsigned char* at, double& value)
+    { std::memcpy(&value, at, sizeof value); };
+    const auto text = [](const unsigned char* at, char* field, std::size_t size)
     {
-        const char* reserved;
-        bool modified;
-    } cases[] = {{"Unsaved", true},
-                 {"\0\0\0\0\0\0\0", false},
-                 {"unsaved", false},
-                 {"Unsave\0", false},
-                 {"\xAA\xAA\xAA\xAA\xAA\xAA\xAA", false}};
-    for (const auto& c : cases)
-    {
-        std::vector<unsigned char> image = HandBuiltStateImage();
-        std::memcpy(&image[16 + 129], c.reserved, 7);
-        for (const bool before : {false, true})
-        {
-            ProjectState state = Blank();
-            state.modified = before;
-            ASSERT_EQ(DecodeState(image.data(), image.size(), true, state), 1);
-            EXPECT_EQ(state.modified, c.modified) << c.reserved;
-            EXPECT_STREQ(state.projectTitle, "plan.prj");
-        }
-    }
-}
-
-// The state file's reader as released before the file marked unsaved
-// changes, kept as it was: a file written now must read the same there.
-// (The test machines are little-endian, like the files.)
-namespace previous
-{
-double Double(const unsigned char* at)
-{
-    double value;
-    std::memcpy(&value, at, sizeof value);
-    return value;
-}
-
-void Text(char* field, std::size_t size, const unsigned char* at)
-{
-    std::memcpy(field, at, size);
-    field[size - 1] = '\0';
-}
-
-void DecodeStateImage(const unsigned char* image, ProjectState& state)
-{
-    state.localValue = Double(image);
-    state.mainHigh = Double(image + 8);
+        std::memcpy(field, at, size);
+        field[size - 1] = '\0';
+    };
+    number(image, state.localValue);
+    number(image + 8, state.mainHigh);
     for (int k = 0; k < RANGE_SLOTS; k++)
     {
         CompressedRange& r = state.ranges[k];
         const unsigned char* record = image + 16 + k * 160;
-        Text(r.name, sizeof r.name, record);
+        text(record, r.name, sizeof r.name);
         r.inUse = record[128];
         std::memset(r.reserved, 0, sizeof r.reserved);
-        r.low = Double(record + 136);
-        r.high = Double(record + 144);
-        r.value = Double(record + 152);
+        number(record + 136, r.low);
+        number(record + 144, r.high);
+        number(record + 152, r.value);
     }
-    state.mainLow = Double(image + 816);
-    Text(state.projectTitle, PATH_SIZE, image + 824);
-    Text(state.projectDir, PATH_SIZE, image + 1084);
+    number(image + 816, state.mainLow);
+    text(image + 824, state.projectTitle, PATH_SIZE);
+    text(image + 1084, state.projectDir, PATH_SIZE);
 }
-} // namespace previous
 
-TEST(StateDecoding, TheEarlierReaderReadsAMarkedFileAsThisOne)
+// Unsaved changes are marked by exactly the seven bytes the encoder writes;
+// whatever else is there (zeros from an earlier version, another program's
+// bytes, a mark cut short) means none, and read as a project nothing does.
+// The earlier reader reads every file field for field as this one does.
+TEST(StateDecoding, OnlyTheWholeMarkMeansUnsavedChangesAndEarlierReadersReadOn)
 {
-    ProjectState state = Blank();
-    ASSERT_EQ(DecodeState(HandBuiltStateImage().data(), STATE_IMAGE_SIZE, true, state), 1);
-    state.modified = true;
-    std::vector<unsigned char> image(STATE_IMAGE_SIZE);
-    EncodeState(state, true, image.data());
-    ASSERT_EQ(std::memcmp(&image[16 + 129], UNSAVED_MARK, 7), 0);
-
-    ProjectState now = Blank();
-    ProjectState before = Blank();
-    ASSERT_EQ(DecodeState(image.data(), image.size(), true, now), 1);
-    previous::DecodeStateImage(image.data(), before);
-    EXPECT_TRUE(now.modified);
-    EXPECT_FALSE(before.modified) << "the earlier reader knows of no unsaved changes";
-    before.modified = now.modified;
-    EXPECT_EQ(std::memcmp(&now, &before, sizeof now), 0) << "a field reads differently";
+    for (const char* reserved :
+         {"Unsaved", "\0\0\0\0\0\0\0", "unsaved", "Unsave\0", "\xAA\xAA\xAA\xAA\xAA\xAA\xAA"})
+    {
+        std::vector<unsigned char> image = HandBuiltStateImage();
+        std::memcpy(&image[16 + 129], reserved, 7);
+        const bool mark = reserved == std::string("Unsaved");
+        ProjectState now = Blank();
+        ProjectState before = Blank();
+        now.modified = !mark;
+        ASSERT_EQ(DecodeState(image.data(), image.size(), true, now), 1);
+        EXPECT_EQ(now.modified, mark) << reserved;
+        DecodeAsBefore(image.data(), before);
+        before.modified = now.modified; // which the earlier reader never knew
+        EXPECT_EQ(std::memcmp(&now, &before, sizeof now), 0) << "a field reads differently";
+        now.modified = !mark;
+        ASSERT_EQ(DecodeState(image.data(), image.size(), false, now), 1);
+        EXPECT_EQ(now.modified, !mark) << "read as a project";
+    }
 }
 
 TEST(StateDecoding, TextsWithoutATerminatorAreCutAtTheirField)

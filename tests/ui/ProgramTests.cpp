@@ -468,118 +468,82 @@ TEST_F(Program, ALogOffDuringTheOpenDialogWritesWhereValuesStarted)
     EXPECT_TRUE(ListFolder(other).empty());
 }
 
-// A run ended from outside a few seconds after the user typed a value,
-// accepted a range and moved the window (Task Manager, a crash, a power
-// cut): the next start shows all three, and its close asks about the
-// unsaved range, as the ended run's close would have. Nothing is written
-// at each keystroke.
-TEST_F(Program, AKilledRunComesBackAsItWas)
+// Each way a run can end without asking anyone, a few seconds after the user
+// typed a value, accepted a range and moved the window: killed (Task
+// Manager, a crash, a power cut), a log-off, an installer's request to close
+// (the restart manager's ENDSESSION_CLOSEAPP). The next start shows all
+// three, and asks about the unsaved range at Open Project and at the close.
+TEST_F(Program, WhateverEndsARunTheNextStartsAsItWas)
 {
-    WriteState(Path("Values.dat"), 5, true);
-    HWND window = Start();
-    ASSERT_TRUE(window);
-    SetItemText(window, IDC_LOCAL_VALUE, "7");
-    EXPECT_EQ(KeptState(Path("Values.dat")).localValue, 5) << "written at the keystroke";
-    HWND dialog = OpenMainRangeDialog(process.dwProcessId, window);
-    ASSERT_TRUE(dialog);
-    ASSERT_TRUE(EnterRange(dialog, "0", "200"));
-    SetWindowPos(window, nullptr, 250, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    Sleep(3000);
-    TerminateProcess(process.hProcess, 9);
-    ASSERT_EQ(WaitForExit(), 9u);
-
-    window = Start();
-    ASSERT_TRUE(window);
-    EXPECT_EQ(ItemText(window, IDC_LOCAL_VALUE), "7");
-    EXPECT_EQ(ItemText(window, IDC_MAIN_RANGE), "0 to 200");
-    RECT rect;
-    GetWindowRect(window, &rect);
-    EXPECT_EQ(rect.left, 250);
-    EXPECT_EQ(rect.top, 150);
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    HWND question = WaitForWindow(process.dwProcessId, "Save Data", window);
-    ASSERT_TRUE(question) << "the unsaved range was forgotten";
-    Press(question, IDNO);
-    EXPECT_EQ(WaitForExit(), 0u);
-}
-
-// A log-off, and an installer's request to close values before it replaces
-// it (the restart manager's ENDSESSION_CLOSEAPP), write both files without
-// asking and end values; the unsaved range stays unsaved, so the next
-// start's Open Project asks first.
-TEST_F(Program, AnEndThatAsksNobodyLeavesChangesUnsaved)
-{
-    for (const bool logOff : {true, false})
+    for (const int end : {0, 1, 2})
     {
-        SCOPED_TRACE(logOff ? "a log-off" : "an installer's request");
-        DeleteFileA(Path("Values.ini").c_str());
+        SCOPED_TRACE(end == 0 ? "killed" : end == 1 ? "a log-off" : "an installer's request");
+        WriteState(Path("Values.dat"), 5, true);
         HWND window = Start();
         ASSERT_TRUE(window);
-        HWND dialog = OpenMainRangeDialog(process.dwProcessId, window);
-        ASSERT_TRUE(dialog);
-        ASSERT_TRUE(EnterRange(dialog, "0", "200"));
+        SetItemText(window, IDC_LOCAL_VALUE, "7");
+        EXPECT_EQ(KeptState(Path("Values.dat")).localValue, 5) << "written at the keystroke";
+        ASSERT_TRUE(EnterRange(OpenMainRangeDialog(process.dwProcessId, window), "0", "200"));
+        SetWindowPos(window, nullptr, 250, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         DWORD_PTR answer = 0;
-        if (logOff)
+        if (end == 0)
+        {
+            Sleep(3000);
+            TerminateProcess(process.hProcess, 0);
+        }
+        else if (end == 1)
             EndTheSession(window);
         else if (SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP,
                                      SMTO_ABORTIFHUNG, 5000, &answer))
             SendMessageTimeoutA(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG,
                                 5000, &answer);
         ASSERT_EQ(WaitForExit(), 0u);
-        EXPECT_TRUE(FileExists(Path("Values.ini")));
 
         window = Start();
         ASSERT_TRUE(window);
+        EXPECT_EQ(ItemText(window, IDC_LOCAL_VALUE), "7");
         EXPECT_EQ(ItemText(window, IDC_MAIN_RANGE), "0 to 200");
-        Press(window, IDM_OPEN_PROJECT);
-        HWND question = WaitForWindow(process.dwProcessId, "Save Data", window);
-        ASSERT_TRUE(question) << "Open Project did not ask";
-        Press(question, IDCANCEL);
-        ASSERT_TRUE(WaitUntil([question] { return !IsWindow(question); }));
-        PostMessageA(window, WM_CLOSE, 0, 0);
-        question = WaitForWindow(process.dwProcessId, "Save Data", window);
-        ASSERT_TRUE(question);
-        Press(question, IDNO);
+        RECT rect;
+        GetWindowRect(window, &rect);
+        EXPECT_EQ(rect.left * 1000 + rect.top, 250150) << "the window's place";
+        for (const int command : {IDM_OPEN_PROJECT, IDM_EXIT})
+        {
+            Press(window, command);
+            HWND question = WaitForWindow(process.dwProcessId, "Save Data", window);
+            ASSERT_TRUE(question) << "not asked at command " << command;
+            Press(question, command == IDM_EXIT ? IDNO : IDCANCEL);
+            ASSERT_TRUE(WaitUntil([question] { return !IsWindow(question); }));
+        }
         ASSERT_EQ(WaitForExit(), 0u);
     }
 }
 
-// Kills at random moments while values is typed into, most of them about
-// when a write comes: "Values.dat" is always whole and holds a value that was
-// typed, and no temporary file piles up. Typing that never pauses is written
-// within five seconds all the same.
+// Kills at random moments while values is typed into, most about when a
+// write comes: "Values.dat" is always whole and holds a value that was typed,
+// and no temporary file piles up. Typing that never pauses is written within
+// five seconds all the same.
 TEST_F(Program, KillsAtAnyMomentLeaveAWholeStateFile)
 {
     WriteState(Path("Values.dat"), 0, true);
     std::set<double> typed = {0};
     HWND window = Start();
-    ASSERT_TRUE(window);
-    for (int i = 1; i <= 32; i++) // a keystroke every 200 ms for 6.4 s
-    {
-        SetItemText(window, IDC_LOCAL_VALUE, std::to_string(i).c_str());
-        typed.insert(i);
-        Sleep(200);
-    }
-    EXPECT_NE(KeptState(Path("Values.dat")).localValue, 0) << "steady typing was never written";
-
     std::mt19937 random(26);
-    for (int round = 0; round < 12; round++)
+    for (int round = 0; round < 13; round++)
     {
-        TerminateProcess(process.hProcess, 9);
-        ASSERT_EQ(WaitForExit(), 9u);
-        const std::vector<unsigned char> image = ReadBytes(Path("Values.dat"));
-        ASSERT_EQ(image.size(), STATE_IMAGE_SIZE) << "round " << round;
-        EXPECT_EQ(typed.count(KeptState(Path("Values.dat")).localValue), 1u) << "round " << round;
-        for (const std::string& name : ListFolder(folder))
-            EXPECT_TRUE(name == "Values.dat" || name == "Values.tmp" || name == "edit.ico" ||
-                        name == "delete.ico")
-                << name;
-
-        window = Start();
         ASSERT_TRUE(window);
-        SetItemText(window, IDC_LOCAL_VALUE, std::to_string(100 + round).c_str());
-        typed.insert(100 + round);
-        Sleep(900 + random() % 300);
+        for (int key = 0; key < (round ? 1 : 32); key++) // at first 6.4 s of steady typing
+        {
+            typed.insert(round * 100 + key);
+            SetItemText(window, IDC_LOCAL_VALUE, std::to_string(round * 100 + key).c_str());
+            Sleep(round ? 900 + random() % 300 : 200);
+        }
+        EXPECT_TRUE(round || KeptState(Path("Values.dat")).localValue) << "never written";
+        TerminateProcess(process.hProcess, 0);
+        ASSERT_EQ(WaitForExit(), 0u);
+        ASSERT_EQ(ReadBytes(Path("Values.dat")).size(), STATE_IMAGE_SIZE) << "round " << round;
+        EXPECT_EQ(typed.count(KeptState(Path("Values.dat")).localValue), 1u) << "round " << round;
+        EXPECT_LE(ListFolder(folder).size(), 4u) << "Values.dat, Values.tmp and the row icons";
+        window = Start();
     }
 }
 
