@@ -354,10 +354,8 @@ class Installer : public ::testing::Test
         HWND window = WaitForWindow(process.dwProcessId, "Values");
         EXPECT_NE(window, nullptr) << "values showed no window";
         PostMessageA(window, WM_CLOSE, 0, 0);
-        EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), WAIT_OBJECT_0);
-        DWORD code = 99;
-        GetExitCodeProcess(process.hProcess, &code);
-        if (code == STILL_ACTIVE)
+        const DWORD code = WaitForExitCode(process.hProcess);
+        if (code == 0xDEADBEEF)
             TerminateProcess(process.hProcess, 99);
         Release(process);
         EXPECT_EQ(code, 0u);
@@ -498,16 +496,14 @@ TEST_F(Installer, UninstallExeRepairsOrRemovesAfterOneAnswerAndKeepsTheUsersFile
     ExpectUserFilesKept({});
 }
 
-// The package signed as a release is (with a throwaway certificate) installs
-// the signed programs, which run: values with Vantrel.dll, and Uninstall.exe,
-// which removes it.
+// The package signed as a release is installs its signed programs, which run:
+// values with Vantrel.dll, and Uninstall.exe, which removes it.
 TEST_F(Installer, TheSignedPackageInstallsAndItsProgramsRun)
 {
-    const std::string signedPackage = BuildTree() + "installer-tests\\signed\\";
-    InstallQuietly(signedPackage + "values-" VALUES_VERSION ".msi");
-    ExpectProgramFiles(signedPackage + "contents\\Programs\\values\\");
+    const std::string folder = BuildTree() + "installer-tests\\signed\\";
+    InstallQuietly(folder + "values-" VALUES_VERSION ".msi");
+    ExpectProgramFiles(folder + "contents\\Programs\\values\\");
     RunValuesFromTheStartMenu();
-
     PROCESS_INFORMATION uninstall =
         Start("\"" + InstallFolder() + "\\Uninstall.exe\"", InstallFolder());
     Release(uninstall);

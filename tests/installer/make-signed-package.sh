@@ -1,10 +1,8 @@
 #!/bin/sh
-# Builds the tree's package signed, as make package does when given a
-# certificate, with a throwaway one made here: WORK/values-<version>.msi, the
-# certificate in WORK/publisher.pem, and the package unpacked in
-# WORK/contents for the tests to compare with.
-#   make-signed-package.sh WORK PACKAGE-NAME BUILD-PACKAGE-COMMAND...
-# The command is build-package.sh --sign with every argument but the output.
+# Signs the tree's package as make package does, with a throwaway certificate
+# made here: WORK/PACKAGE-NAME, WORK/publisher.pem, and the package unpacked
+# in WORK/contents.
+#   make-signed-package.sh WORK PACKAGE-NAME BUILD-PACKAGE-COMMAND...   (all but the output)
 set -e
 work=$1
 name=$2
