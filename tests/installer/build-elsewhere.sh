@@ -13,7 +13,6 @@ tar -C "$1" --exclude=./build --exclude=./.git --exclude=./.cache -cf - . | tar 
 SOURCE_DATE_EPOCH=$7 cmake -S "$work/source" -B "$work/build" -G "$6" -DVALUES_TESTS=OFF \
     -DCMAKE_TOOLCHAIN_FILE="$work/source/cmake/$(basename "$4")" -DCMAKE_BUILD_TYPE="$5"
 cmake --build "$work/build"
-
 status=0
 for file in bin/values.exe bin/Vantrel.dll bin/Uninstall.exe "$8" SHA256SUMS; do
     cmp "$2/$file" "$work/build/$file" || status=1
