@@ -4,12 +4,30 @@
 # added with msibuild. Every input is checked first; the package is
 # made under a temporary name and moved into place only when whole, and a
 # failed build leaves no package behind (not even an older one).
-#   build-package.sh x86|x64 BIN-FOLDER VERSION PRODUCT-CODE PUBLISHER OUTPUT.msi
+#   build-package.sh [--sign] x86|x64 BIN-FOLDER VERSION PRODUCT-CODE PUBLISHER OUTPUT.msi
 # BIN-FOLDER holds values.exe, Vantrel.dll, edit.ico, delete.ico and
-# Uninstall.exe; the program's icon comes from the source tree.
+# Uninstall.exe; the program's icon comes from the source tree. SHA256SUMS,
+# beside the package, lists the package and its three programs.
+#
+# The same inputs give the same bytes: every time in the package is
+# SOURCE_DATE_EPOCH (the build's own time when it is not set), and the
+# package code is derived from the package's content.
+#
+# --sign signs with Authenticode (SHA-256) with the PKCS#12 file that
+# VALUES_SIGN_PFX names (its password in VALUES_SIGN_PASSWORD), and has it
+# timestamped by the server VALUES_SIGN_TIMESTAMP names, if any: copies of
+# the three programs first, which then go into the package, so that its File
+# table describes the signed files, then the package itself, its metadata
+# included. BIN-FOLDER is never changed.
 set -e
+usage="usage: build-package.sh [--sign] x86|x64 BIN-FOLDER VERSION PRODUCT-CODE PUBLISHER OUTPUT.msi"
+sign=""
+if [ "$1" = --sign ]; then
+    sign=yes
+    shift
+fi
 if [ $# -ne 6 ]; then
-    echo "usage: build-package.sh x86|x64 BIN-FOLDER VERSION PRODUCT-CODE PUBLISHER OUTPUT.msi" >&2
+    echo "$usage" >&2
     exit 2
 fi
 arch=$1
@@ -21,7 +39,9 @@ output=$6
 here=$(cd "$(dirname "$0")" && pwd)
 icon=$here/../ui/icons/values.ico
 
-rm -f "$output"
+sums=$(dirname "$output")/SHA256SUMS
+programs="values.exe Vantrel.dll Uninstall.exe"
+rm -f "$output" "$sums"
 missing=""
 for input in "$bin/values.exe" "$bin/Vantrel.dll" "$bin/edit.ico" "$bin/delete.ico" \
     "$bin/Uninstall.exe" "$icon" "$here/values.wxs" "$here/Dialog.idt" "$here/Control.idt" \
@@ -33,16 +53,23 @@ if [ -n "$missing" ]; then
     echo "build-package: cannot build $output; these inputs are missing or empty:$missing" >&2
     exit 1
 fi
-for tool in wixl msibuild msiinfo python3; do
+tools="wixl msibuild msiinfo python3 sha256sum"
+[ -z "$sign" ] || tools="$tools osslsigncode"
+for tool in $tools; do
     command -v $tool >/dev/null 2>&1 ||
         { echo "build-package: $tool is not installed (scripts/setup.sh installs it)" >&2; exit 1; }
 done
+if [ -n "$sign" ] && [ ! -f "${VALUES_SIGN_PFX:-}" ]; then
+    echo "build-package: cannot sign: VALUES_SIGN_PFX names no file (${VALUES_SIGN_PFX:-not set})" >&2
+    exit 1
+fi
+epoch=${SOURCE_DATE_EPOCH:-$(date +%s)}
 
 # The Windows Installer replaces an installed program only with a newer
 # version, and takes the new file's version from the package, not from the
 # file; wixl leaves it out. So each program's version is read from the
 # program itself, must be this package's, and goes into the package.
-for program in values.exe Vantrel.dll Uninstall.exe; do
+for program in $programs; do
     file_version=$(python3 "$here/../scripts/check-pe.py" --print-version "$bin/$program") || exit 1
     if [ "$file_version" != "$version.0" ]; then
         echo "build-package: $bin/$program is version $file_version, not the package's $version" >&2
@@ -50,15 +77,39 @@ for program in values.exe Vantrel.dll Uninstall.exe; do
     fi
 done
 
+# Signs one file of the staging folder in place. The password reaches
+# osslsigncode on its standard input, not on a command line others can read.
+Sign()
+{
+    file=$1
+    shift
+    set -- "$@" -pkcs12 "$VALUES_SIGN_PFX" -h sha256
+    [ -z "${VALUES_SIGN_PASSWORD:-}" ] || set -- "$@" -readpass -
+    [ -z "${VALUES_SIGN_TIMESTAMP:-}" ] || set -- "$@" -ts "$VALUES_SIGN_TIMESTAMP"
+    printf '%s' "${VALUES_SIGN_PASSWORD:-}" |
+        osslsigncode sign "$@" -in "$file" -out "$file.signed" >/dev/null ||
+        { echo "build-package: osslsigncode could not sign $(basename "$file")" >&2; exit 1; }
+    mv "$file.signed" "$file"
+}
+
 # wixl finds sources only by names relative to its working folder, so the
 # package is made in a folder holding a copy of each.
 stage=$(mktemp -d)
+mkdir -p "$(dirname "$output")"
+name=$(basename "$output")
 part=$output.part
-trap 'rm -rf "$stage"; rm -f "$part"' EXIT
+trap 'rm -rf "$stage"; rm -f "$part" "$sums.part"' EXIT
 cp "$bin/values.exe" "$bin/Vantrel.dll" "$bin/edit.ico" "$bin/delete.ico" "$bin/Uninstall.exe" \
     "$icon" "$stage/"
+if [ -n "$sign" ]; then
+    for program in $programs; do
+        Sign "$stage/$program"
+    done
+fi
+# The cabinet takes each file's time from the file.
+touch -d "@$epoch" "$stage"/*
 (cd "$stage" && wixl -a "$arch" -D ProductCode="$product_code" -D Version="$version" \
-    -D Publisher="$publisher" -o package.msi "$here/values.wxs")
+    -D Publisher="$publisher" -o "$name" "$here/values.wxs")
 
 # The two dialogs come before costing, so that what they set (REMOVE or
 # REINSTALL) is what costing then works from. The first asks before a new
@@ -66,7 +117,7 @@ cp "$bin/values.exe" "$bin/Vantrel.dll" "$bin/edit.ico" "$bin/delete.ico" "$bin/
 # has been asked for: Uninstall.exe's "/i {code}", or the package opened
 # again. /qn shows neither, and a minor upgrade, which sets REINSTALL, never
 # sees the second.
-(cd "$here" && msibuild "$stage/package.msi" -i Dialog.idt -i Control.idt -i ControlEvent.idt \
+(cd "$here" && msibuild "$stage/$name" -i Dialog.idt -i Control.idt -i ControlEvent.idt \
     -i TextStyle.idt -q "UPDATE File SET Version = '$version.0'
         WHERE File = 'values.exe' OR File = 'Vantrel.dll' OR File = 'Uninstall.exe'" \
     -q "INSERT INTO InstallUISequence (Action, Condition, Sequence)
@@ -76,7 +127,16 @@ cp "$bin/values.exe" "$bin/Vantrel.dll" "$bin/edit.ico" "$bin/delete.ico" "$bin/
 
 # msibuild makes an empty database rather than fail on a file that is none:
 # the package must hold the product it was built for.
-msiinfo export "$stage/package.msi" Property | grep -q "^ProductCode	$product_code" ||
+msiinfo export "$stage/$name" Property | grep -q "^ProductCode	$product_code" ||
     { echo "build-package: $output came out without its product code" >&2; exit 1; }
-cp "$stage/package.msi" "$part"
+python3 "$here/stamp-package.py" "$stage/$name" "$epoch" "$version" "$product_code"
+if [ -n "$sign" ]; then
+    # The signature covers the package's metadata too (-add-msi-dse): the
+    # names, times and classes of its streams and storages.
+    Sign "$stage/$name" -add-msi-dse
+fi
+
+(cd "$stage" && sha256sum "$name" $programs) >"$sums.part"
+cp "$stage/$name" "$part"
 mv "$part" "$output"
+mv "$sums.part" "$sums"

@@ -1,8 +1,17 @@
 #!/bin/sh
 # Builds the installer package of the 32-bit programs, values-<version>.msi,
-# at the top of build/windows, from the programs make test tests there, and
-# says where it is.
+# at the top of build/windows, from the programs make test tests there, with
+# SHA256SUMS beside it, and says where they are. When VALUES_SIGN_PFX names a
+# certificate (a PKCS#12 file; its password in VALUES_SIGN_PASSWORD, a
+# timestamp server in VALUES_SIGN_TIMESTAMP), the package is built signed as
+# well, in build/windows/signed; the programs and the package of
+# build/windows stay unsigned.
 set -e
+# A certificate is named from where make package was started.
+case ${VALUES_SIGN_PFX:-} in
+'' | /*) ;;
+*) VALUES_SIGN_PFX=$PWD/$VALUES_SIGN_PFX ;;
+esac
 cd "$(dirname "$0")/.."
 
 # The i686 tree configured as scripts/test.sh configures it, so that nothing
@@ -15,5 +24,14 @@ if [ -z "$package" ] || [ ! -s "$package" ]; then
     echo "No installer package was built (are wixl and msitools installed?)" >&2
     exit 1
 fi
-echo "The installer package (x86, installs values for the current user):"
+if [ -n "${VALUES_SIGN_PFX:-}" ]; then
+    export VALUES_SIGN_PFX
+    cmake --build --preset windows --target values_signed_package
+    package=$(dirname "$package")/signed/$(basename "$package")
+    echo "The installer package (x86, installs values for the current user), signed:"
+else
+    echo "Not signed: VALUES_SIGN_PFX names no certificate."
+    echo "The installer package (x86, installs values for the current user):"
+fi
 echo "  $package"
+echo "  $(dirname "$package")/SHA256SUMS"

@@ -9,7 +9,7 @@ g++-mingw-w64-i686-posix binutils-mingw-w64-i686
 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
 wine wine64 wine32:i386 fonts-wine xvfb xauth
 libgtest-dev googletest
-wixl msitools locales"
+wixl msitools locales openssl"
 
 missing=""
 for package in $PACKAGES "$@"; do
@@ -23,14 +23,22 @@ done
 # Wine cannot name files with Japanese characters.
 japanese=""
 locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\{0,1\}8' || japanese=ja_JP.UTF-8
-[ -z "$missing$japanese" ] && exit 0
+# Release signing and its checks need osslsigncode 2.9 or later (the first
+# that computes the digest of an unsigned program), which Debian 12 has in
+# its backports; its own is 2.5.
+signing=""
+if ! dpkg-query -W -f='${Status}' osslsigncode 2>/dev/null | grep -q " installed$" ||
+    dpkg --compare-versions "$(dpkg-query -W -f='${Version}' osslsigncode)" lt 2.9; then
+    signing=osslsigncode
+fi
+[ -z "$missing$japanese$signing" ] && exit 0
 
 if [ "$(id -u)" -eq 0 ]; then
     sudo=""
 elif command -v sudo >/dev/null 2>&1; then
     sudo="sudo"
 else
-    echo "These are missing and this user cannot install them:$missing $japanese" >&2
+    echo "These are missing and this user cannot install them:$missing $japanese $signing" >&2
     exit 1
 fi
 
@@ -43,6 +51,26 @@ if [ -n "$missing" ]; then
     $sudo apt-get update -qq
     # shellcheck disable=SC2086
     $sudo apt-get install -y -qq --no-install-recommends $missing >/dev/null
+fi
+
+if [ -n "$signing" ]; then
+    echo "Installing: osslsigncode from bookworm-backports"
+    if ! grep -rqs "bookworm-backports" /etc/apt/sources.list /etc/apt/sources.list.d/; then
+        # The backports come from the mirror the machine already uses.
+        mirror=$(sed -n 's/^URIs: *\([^ ]*\).*/\1/p' /etc/apt/sources.list.d/debian.sources \
+            2>/dev/null | head -n 1)
+        [ -n "$mirror" ] || mirror=$(grep -v cdrom /etc/apt/sources.list 2>/dev/null |
+            sed -n 's/^deb  *\(\[[^]]*\]  *\)\{0,1\}\([^ ]*\)  *bookworm .*/\2/p' | head -n 1)
+        if [ -z "$mirror" ]; then
+            echo "No Debian mirror found in /etc/apt to add bookworm-backports from" >&2
+            exit 1
+        fi
+        echo "deb $mirror bookworm-backports main" |
+            $sudo tee /etc/apt/sources.list.d/bookworm-backports.list >/dev/null
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -qq
+    $sudo apt-get install -y -qq --no-install-recommends -t bookworm-backports osslsigncode >/dev/null
 fi
 
 if [ -n "$japanese" ]; then

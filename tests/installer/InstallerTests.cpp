@@ -344,6 +344,25 @@ class Installer : public ::testing::Test
         ASSERT_EQ(Msiexec("/i \"" + package + "\" /qn"), 0u);
     }
 
+    // values started as its Start menu entry starts it, and closed: it shows
+    // its window and writes its two files.
+    void RunValuesFromTheStartMenu()
+    {
+        const Shortcut values = ReadShortcut(MenuFolder() + "\\values.lnk");
+        PROCESS_INFORMATION process = Start("\"" + values.target + "\"", values.workingFolder);
+        ASSERT_NE(process.hProcess, nullptr);
+        HWND window = WaitForWindow(process.dwProcessId, "Values");
+        EXPECT_NE(window, nullptr) << "values showed no window";
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        const DWORD code = WaitForExitCode(process.hProcess);
+        if (code == 0xDEADBEEF)
+            TerminateProcess(process.hProcess, 99);
+        Release(process);
+        EXPECT_EQ(code, 0u);
+        EXPECT_EQ(ReadBytes(WorkingFolder() + "\\Values.dat").size(), STATE_IMAGE_SIZE);
+        EXPECT_EQ(ReadBytes(WorkingFolder() + "\\Values.ini").size(), WINDOW_SETTINGS_SIZE);
+    }
+
     // Every installed file is the one in the package's source folder.
     void ExpectProgramFiles(const std::string& source)
     {
@@ -382,21 +401,7 @@ TEST_F(Installer, InstallsPerUserWithStartMenuEntriesAndValuesRunsInItsWorkingFo
     const Shortcut uninstall = ReadShortcut(MenuFolder() + "\\Uninstall values.lnk");
     EXPECT_PRED2(SamePath, uninstall.target, InstallFolder() + "\\Uninstall.exe");
 
-    // Started as its Start menu entry starts it, and closed.
-    PROCESS_INFORMATION process = Start("\"" + values.target + "\"", values.workingFolder);
-    ASSERT_NE(process.hProcess, nullptr);
-    HWND window = WaitForWindow(process.dwProcessId, "Values");
-    EXPECT_NE(window, nullptr) << "values showed no window";
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), WAIT_OBJECT_0);
-    DWORD code = 99;
-    GetExitCodeProcess(process.hProcess, &code);
-    if (code == STILL_ACTIVE)
-        TerminateProcess(process.hProcess, 99);
-    Release(process);
-    EXPECT_EQ(code, 0u);
-    EXPECT_EQ(ReadBytes(WorkingFolder() + "\\Values.dat").size(), STATE_IMAGE_SIZE);
-    EXPECT_EQ(ReadBytes(WorkingFolder() + "\\Values.ini").size(), WINDOW_SETTINGS_SIZE);
+    RunValuesFromTheStartMenu();
 
     // Offered in "Open with" for project files, not made their default.
     EXPECT_EQ(UserValue(PROGID_KEY, nullptr), "values project");
@@ -489,6 +494,21 @@ TEST_F(Installer, UninstallExeRepairsOrRemovesAfterOneAnswerAndKeepsTheUsersFile
     EXPECT_FALSE(FileExists(icon)) << icon;
     // Only the user's own files are left in the working folder.
     ExpectUserFilesKept({});
+}
+
+// The package signed as a release is installs its signed programs, which run:
+// values with Vantrel.dll, and Uninstall.exe, which removes it.
+TEST_F(Installer, TheSignedPackageInstallsAndItsProgramsRun)
+{
+    const std::string folder = BuildTree() + "installer-tests\\signed\\";
+    InstallQuietly(folder + "values-" VALUES_VERSION ".msi");
+    ExpectProgramFiles(folder + "contents\\Programs\\values\\");
+    RunValuesFromTheStartMenu();
+    PROCESS_INFORMATION uninstall =
+        Start("\"" + InstallFolder() + "\\Uninstall.exe\"", InstallFolder());
+    Release(uninstall);
+    EXPECT_EQ(AnswerDialog("&Remove"), 0u);
+    EXPECT_EQ(MsiQueryProductStateA(PRODUCT_CODE), INSTALLSTATE_UNKNOWN);
 }
 
 } // namespace
