@@ -469,7 +469,7 @@ TEST_F(Program, ALogOffDuringTheOpenDialogWritesWhereValuesStarted)
 }
 
 // Each way a run can end without asking anyone, a few seconds after the user
-// typed a value, accepted a range and moved the window: killed (Task
+// of a saved project typed a value, accepted a range and moved the window: killed (Task
 // Manager, a crash, a power cut), a log-off, an installer's request to close
 // (the restart manager's ENDSESSION_CLOSEAPP). The next start shows all
 // three, and asks about the unsaved range at Open Project and at the close.
@@ -478,7 +478,9 @@ TEST_F(Program, WhateverEndsARunTheNextStartsAsItWas)
     for (const int end : {0, 1, 2})
     {
         SCOPED_TRACE(end == 0 ? "killed" : end == 1 ? "a log-off" : "an installer's request");
-        WriteState(Path("Values.dat"), 5, true);
+        std::vector<unsigned char> saved = WriteState(Path("Values.dat"), 5, true);
+        std::memcpy(&saved[824], "plan.prj", 9); // the project's name
+        WriteBytes(Path("Values.dat"), saved);
         HWND window = Start();
         ASSERT_TRUE(window);
         SetItemText(window, IDC_LOCAL_VALUE, "7");
@@ -501,6 +503,7 @@ TEST_F(Program, WhateverEndsARunTheNextStartsAsItWas)
 
         window = Start();
         ASSERT_TRUE(window);
+        EXPECT_EQ(ItemText(window, IDC_PROJECT_NAME), "plan");
         EXPECT_EQ(ItemText(window, IDC_LOCAL_VALUE), "7");
         EXPECT_EQ(ItemText(window, IDC_MAIN_RANGE), "0 to 200");
         RECT rect;
