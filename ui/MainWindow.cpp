@@ -475,6 +475,11 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         OpenHandedProject(window);
         return TRUE;
 
+    case WM_ENABLE: // a dialog or question has closed: a project handed meanwhile opens
+        if (wParam)
+            PostMessageA(window, WM_OPEN_HANDED_PROJECT, 0, 0);
+        return FALSE;
+
     case WM_DROPFILES:
         ProjectDropped(window, reinterpret_cast<HDROP>(wParam));
         return TRUE;
@@ -504,6 +509,7 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return TRUE;
 
     case WM_DESTROY:
+        ForgetHandedProject(); // the close came first, and wins
         FreeBoldFont(&mainBold);
         mainWindow = nullptr;
         if (rowTips)

@@ -86,15 +86,18 @@ void PublishWindow(HWND window);
 bool ReadCommandLine(const char* commandLine, char* project, int size);
 
 // A project handed from another start in the same folder (WM_COPYDATA with
-// HAND_PROJECT): the window comes forward and opens it as Open Project does,
-// question first. HandProject sends it and answers whether it was taken;
-// TakeHandedProject keeps it, refusing while a dialog or question is open,
-// and has it opened once the message at hand is answered.
-constexpr ULONG_PTR HAND_PROJECT = 0x76707270; // "vprp"
+// HAND_PROJECT, HandedPath.h): the window comes forward and opens it as
+// Open Project does, question first. HandProject sends it and answers
+// whether it was taken; TakeHandedProject keeps it, refusing while a dialog
+// or question is open, and has it opened once the message at hand is
+// answered, or once a dialog opened meanwhile has closed (WM_ENABLE).
+// ForgetHandedProject, as the window is destroyed: a close that came first
+// wins.
 constexpr UINT WM_OPEN_HANDED_PROJECT = WM_APP + 2;
 bool HandProject(HWND window, const char* project);
 BOOL TakeHandedProject(HWND window, const COPYDATASTRUCT* data);
 void OpenHandedProject(HWND window);
+void ForgetHandedProject();
 
 // Main window.
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
