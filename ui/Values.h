@@ -56,6 +56,25 @@ constexpr int LONG_PATH_SIZE = 32768;
 // from the folder values was started in); null when it cannot be loaded.
 HMODULE LoadSystemLibrary(const char* name);
 
+// Paths as Windows reads them (FileNames.cpp).
+inline bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+// A path in the form Windows compares file names in: converted with the ANSI
+// code page, upper-cased as wide characters one by one; with longForm, its
+// 8.3 names made long first where they exist. Its length, or 0 when the path
+// does not convert into size - 1 characters. SameFileName compares two paths
+// so, ordinally.
+int FileNameKey(const char* path, wchar_t* key, int size, bool longForm);
+bool SameFileName(const char* a, const char* b);
+// Whether the file's name ends in ".prj", the only files values opens by path
+// and lists as recent.
+bool IsProjectName(const char* path);
+// The bytes of a full path's root, its separator included: "C:\" or
+// "\\server\share\"; 0 without one.
+std::size_t RootLength(const char* path);
+
 // The program's own icon at a given size (0, 0: the system's default size);
 // shared, never destroyed.
 HANDLE LoadProgramIcon(int width, int height);
@@ -134,8 +153,15 @@ void ChooseLabelColours(bool highContrast);
 bool ReadStateAtStart();
 bool SaveOnClose(HWND window);
 void SaveOnLogOff(HWND window);
-// Why a file could not be written, from the error of the write, for a
-// message to the user.
+// Why a file could not be read or written, from the error Windows gave, for
+// a message to the user (FileErrors.cpp). ReadError tells a file that is
+// gone from one whose drive or share is not there now (ERROR_DEV_NOT_EXIST);
+// ProjectGone: whether a project that failed so is gone for good, not there
+// while its drive answers, or not a project.
+extern const char PATH_TOO_LONG[];
+DWORD ReadError(const char* path, DWORD error);
+bool ProjectGone(DWORD error);
+const char* WhyNotOpened(DWORD error);
 const char* WhyNotSaved(DWORD error);
 
 // A warning is not shown by colour alone: while a label warns, it is drawn
@@ -171,8 +197,9 @@ bool SaveProjectAs();
 // Opens a project named by path (the command line, another start, a drop,
 // the recent list) as Open Project opens a chosen one, question first. A
 // file that is not a project, or cannot be read, is reported by name and
-// changes nothing; false then.
-bool OpenProjectFile(HWND window, const char* path);
+// why, and changes nothing; the answer is then the error (ReadError), else
+// ERROR_SUCCESS. A listed one's report says whether it stays listed.
+DWORD OpenProjectFile(HWND window, const char* path, bool listed = false);
 
 // The shell's side of projects: a file dropped on the main window, and the
 // shell's own list of recent documents (the taskbar's jump list).
