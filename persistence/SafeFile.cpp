@@ -42,8 +42,13 @@ static bool WriteAll(HANDLE file, const unsigned char* bytes, std::size_t size)
         const DWORD chunk = size > 0x10000 ? 0x10000 : static_cast<DWORD>(size);
         DWORD written = 0;
         // A full disk shows up as a short count, not always as a failure.
-        if (!WriteFile(file, bytes, chunk, &written, nullptr) || written != chunk)
+        if (!WriteFile(file, bytes, chunk, &written, nullptr))
             return false;
+        if (written != chunk)
+        {
+            SetLastError(ERROR_DISK_FULL);
+            return false;
+        }
         bytes += chunk;
         size -= chunk;
     }
@@ -54,6 +59,33 @@ static bool WriteAll(HANDLE file, const unsigned char* bytes, std::size_t size)
 // "val", four hex digits, ".tmp") after the folder, and refuses a folder
 // that leaves no room for it.
 constexpr std::size_t TEMPORARY_NAME_ROOM = 14;
+
+// A target that another program has open is refused as one values may not
+// write is, with ERROR_ACCESS_DENIED; opened as the replace opens it, the
+// file tells the two apart.
+static DWORD ReplaceError(const char* path, DWORD error)
+{
+    if (error != ERROR_ACCESS_DENIED)
+        return error;
+    HANDLE file = CreateFileA(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE)
+    {
+        CloseHandle(file);
+        return error;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION ? ERROR_SHARING_VIOLATION : error;
+}
+
+// A failed save takes its temporary file away, and keeps the error that
+// failed it for the caller, never one from before.
+static int Abandon(const char* temporary)
+{
+    const DWORD error = GetLastError();
+    DeleteFileA(temporary);
+    SetLastError(error);
+    return 0;
+}
 
 // A fixed temporary name fits when it does; a unique one needs room after
 // the folder.
@@ -82,7 +114,10 @@ int WriteWholeFile(const char* path, const unsigned char* bytes, std::size_t siz
     const DWORD attributes = GetFileAttributesA(path);
     if (attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+    {
+        SetLastError(ERROR_ACCESS_DENIED);
         return 0;
+    }
     if (fixedTemporary)
         std::strcpy(temporary, fixedTemporary);
     else if (!GetTempFileNameA(folder, "val", 0, temporary))
@@ -91,19 +126,20 @@ int WriteWholeFile(const char* path, const unsigned char* bytes, std::size_t siz
     HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-    {
-        DeleteFileA(temporary);
-        return 0;
-    }
-    bool written = WriteAll(file, bytes, size) && FlushFileBuffers(file);
-    written = CloseHandle(file) && written;
+        return Abandon(temporary);
+    const bool written = WriteAll(file, bytes, size) && FlushFileBuffers(file);
+    const DWORD error = GetLastError();
+    const bool closed = CloseHandle(file);
+    if (!written)
+        SetLastError(error);
 
+    if (!written || !closed)
+        return Abandon(temporary);
     // One step: the target holds either its old bytes or all the new ones.
-    if (!written ||
-        !MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     {
-        DeleteFileA(temporary);
-        return 0;
+        SetLastError(ReplaceError(path, GetLastError()));
+        return Abandon(temporary);
     }
     return 1;
 }

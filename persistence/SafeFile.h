@@ -6,9 +6,11 @@
 #include <cstddef>
 
 // Returns 1 when path now holds exactly these bytes; 0 when anything failed,
-// and then path is as it was and no temporary file is left. A path too long
-// for Windows, or a folder too long for the temporary file's name beside the
-// target, fails with GetLastError() == ERROR_FILENAME_EXCED_RANGE.
+// and then path is as it was, no temporary file is left, and GetLastError()
+// tells why: ERROR_ACCESS_DENIED for a read-only file, ERROR_DISK_FULL for a
+// write cut short. A path too long for Windows, or a folder too long for the
+// temporary file's name beside the target, fails with
+// ERROR_FILENAME_EXCED_RANGE.
 //
 // The temporary file gets a new unique name in the target's folder, or the
 // fixed name given, in the same folder. A fixed name is for files written

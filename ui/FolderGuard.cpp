@@ -52,22 +52,12 @@ static bool FolderIdentity(char* name, std::size_t size)
 // than the room here keeps its short form.
 static bool FolderPathKey(char* name, std::size_t size)
 {
-    wchar_t folder[MAX_PATH];
-    wchar_t longFolder[4 * MAX_PATH];
-    const int converted = MultiByteToWideChar(CP_ACP, 0, startFolder, -1, folder, MAX_PATH);
-    if (converted <= 1)
+    wchar_t path[4 * MAX_PATH];
+    const int length = FileNameKey(startFolder, path, static_cast<int>(std::size(path)), true);
+    if (length == 0)
         return false;
-    DWORD length = static_cast<DWORD>(converted - 1);
-    const DWORD longLength = GetLongPathNameW(folder, longFolder, std::size(longFolder));
-    wchar_t* path = folder;
-    if (longLength > 0 && longLength < std::size(longFolder))
-    {
-        path = longFolder;
-        length = longLength;
-    }
-    CharUpperBuffW(path, length);
     unsigned long long key = 14695981039346656037ull;
-    for (DWORD i = 0; i < length; i++)
+    for (int i = 0; i < length; i++)
     {
         key ^= path[i];
         key *= 1099511628211ull;

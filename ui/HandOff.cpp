@@ -4,7 +4,11 @@
 // it as Open Project would, asking about unsaved changes first.
 #include "Values.h"
 
+#include "HandedPath.h"
+
 #include <cstring>
+
+static_assert(HANDED_PATH_SIZE == LONG_PATH_SIZE, "a handed path is any path Windows makes");
 
 // The path waiting to be opened; a newer one replaces it.
 static char handedProject[LONG_PATH_SIZE];
@@ -21,30 +25,35 @@ bool HandProject(HWND window, const char* project)
            taken;
 }
 
-// The sender waits for the answer, so the question and the opening come
-// after it, from a message of the window's own. A path that is not a whole
-// text of this size is not taken.
+// Any process may send the message, and one of this process with any data:
+// only a whole path (HandedPath) is taken, and only while no dialog or
+// question is open. The sender waits for the answer, so the question and
+// the opening come after it, from a message of the window's own.
 BOOL TakeHandedProject(HWND window, const COPYDATASTRUCT* data)
 {
-    if (data->dwData != HAND_PROJECT || data->cbData < 2 || data->cbData > sizeof handedProject)
-        return FALSE;
-    const char* path = static_cast<const char*>(data->lpData);
-    if (path[data->cbData - 1] != '\0' || !IsWindowEnabled(window))
+    const char* path = data ? HandedPath(data->dwData, data->lpData, data->cbData) : nullptr;
+    if (!path || !IsWindowEnabled(window))
         return FALSE;
     std::memcpy(handedProject, path, data->cbData);
     PostMessageA(window, WM_OPEN_HANDED_PROJECT, 0, 0);
     return TRUE;
 }
 
-// A dialog or question opened since the project was taken keeps the window
-// disabled; the open then waits for no one and is dropped, as a click on the
-// disabled window would be.
+// A dialog or question may have opened since the project was taken (a
+// command that came first): the project waits until the window is enabled
+// again, which posts this message anew. A close that comes first destroys
+// the window, which forgets the project.
 void OpenHandedProject(HWND window)
 {
     if (!handedProject[0] || !IsWindowEnabled(window))
         return;
     char path[LONG_PATH_SIZE];
     std::memcpy(path, handedProject, sizeof path);
-    handedProject[0] = '\0';
+    ForgetHandedProject();
     OpenProjectFile(window, path);
+}
+
+void ForgetHandedProject()
+{
+    handedProject[0] = '\0';
 }

@@ -487,6 +487,11 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         FilesMayHaveChanged(window);
         return TRUE;
 
+    case WM_ENABLE: // a dialog or question has closed: a project handed meanwhile opens
+        if (wParam)
+            PostMessageA(window, WM_OPEN_HANDED_PROJECT, 0, 0);
+        return FALSE;
+
     case WM_DROPFILES:
         ProjectDropped(window, reinterpret_cast<HDROP>(wParam));
         FilesMayHaveChanged(window);
@@ -518,6 +523,7 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
     case WM_DESTROY:
         PauseKeepingFiles(window, true);
+        ForgetHandedProject(); // the close came first, and wins
         FreeBoldFont(&mainBold);
         mainWindow = nullptr;
         if (rowTips)

@@ -66,7 +66,8 @@ static void PrepareFileDialog(OPENFILENAMEA* dialog, char* path)
     dialog->lpstrFile = path;
     dialog->nMaxFile = LONG_PATH_SIZE;
     dialog->lpstrInitialDir = project.projectDir;
-    dialog->Flags = OFN_NOCHANGEDIR;
+    // Only projects enter the shell's recent documents (TakeProjectName).
+    dialog->Flags = OFN_NOCHANGEDIR | OFN_DONTADDTORECENT;
 }
 
 // The file opened or saved becomes the current project: its name, and its
@@ -83,26 +84,14 @@ static void TakeProjectName(const char* path)
     AddToShellRecent(path);
 }
 
-// A save needs room in the folder for its temporary file's name as well
-// (SafeFile.h).
-static const char PATH_TOO_LONG[] =
-    "The path is too long: values takes paths of at most 259 characters, and saves only into "
-    "folders whose path has at most 246. Choose a shorter name, or a folder with a shorter path.";
-
-const char* WhyNotSaved(DWORD error)
-{
-    if (error == ERROR_FILENAME_EXCED_RANGE)
-        return PATH_TOO_LONG;
-    return "The file may be read-only or in use by another program, or its folder may be missing, "
-           "full or not writable.";
-}
-
 // "Could not open the project" or "Could not save the project", the path
-// as the dialog gave it, and why.
-static void ReportFileError(const char* what, const char* path, const char* why)
+// as the dialog gave it, why, and what follows (or null).
+static void ReportFileError(const char* what, const char* path, const char* why,
+                            const char* after = nullptr)
 {
-    char text[LONG_PATH_SIZE + 600];
-    std::snprintf(text, sizeof text, "%s \"%s\".\n\n%s", what, path, why);
+    char text[LONG_PATH_SIZE + 900];
+    std::snprintf(text, sizeof text, "%s \"%s\".\n\n%s%s%s", what, path, why, after ? "\n\n" : "",
+                  after ? after : "");
     MessageBoxA(mainWindow, text, "Values", MB_OK | MB_ICONERROR);
 }
 
@@ -135,20 +124,22 @@ bool ConfirmDiscard(HWND owner)
     }
 }
 
-// A project that cannot be read is reported by name and changes nothing,
-// not even the project name. True when it was read.
-static bool ReadProject(const char* path)
+// A project that cannot be read is reported by name and why, and changes
+// nothing, not even the project name. ERROR_SUCCESS when it was read, or
+// the error (ReadError).
+static DWORD ReadProject(const char* path, bool listed)
 {
-    if (!LoadState(path))
+    if (LoadState(path))
     {
-        ReportFileError("Could not open the project", path,
-                        GetLastError() == ERROR_FILENAME_EXCED_RANGE
-                            ? PATH_TOO_LONG
-                            : "The file cannot be read, or it is not a project file.");
-        return false;
+        TakeProjectName(path);
+        return ERROR_SUCCESS;
     }
-    TakeProjectName(path);
-    return true;
+    const DWORD error = ReadError(path, GetLastError());
+    ReportFileError("Could not open the project", path, WhyNotOpened(error),
+                    !listed              ? nullptr
+                    : ProjectGone(error) ? "It has been taken off the File menu."
+                                         : "It is not available now, and stays on the File menu.");
+    return error;
 }
 
 void OpenProject()
@@ -162,38 +153,24 @@ void OpenProject()
     if (!getOpenFileName(&dialog))
         DialogEnded("Could not open the project");
     else
-        ReadProject(path);
+        ReadProject(path, false);
 }
 
-// Whether the file's name ends in ".prj", the extension found by character:
-// in a double-byte code page the letters may be the second bytes of
-// characters.
-static bool IsProjectName(const char* path)
-{
-    const char* extension = nullptr;
-    for (const char* p = path + FileNameOffset(path); *p; p = CharNextA(p))
-    {
-        if (*p == '.')
-            extension = p;
-    }
-    return extension && lstrcmpiA(extension, ".prj") == 0;
-}
-
-bool OpenProjectFile(HWND window, const char* path)
+DWORD OpenProjectFile(HWND window, const char* path, bool listed)
 {
     if (!IsProjectName(path))
     {
         ReportFileError("Could not open", path,
                         "It is not a project file: values opens files whose names end in .prj.");
-        return false;
+        return ERROR_INVALID_DATA;
     }
     if (!ConfirmDiscard(window))
-        return true;
-    const bool read = ReadProject(path);
+        return ERROR_SUCCESS;
+    const DWORD error = ReadProject(path, listed);
     RecomputeValues(-1);
     RefreshWindow();
     RefreshValueBoxes(IDC_LOCAL_VALUE);
-    return read;
+    return error;
 }
 
 // True only when the project was written; a failed write is reported and

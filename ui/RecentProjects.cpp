@@ -17,16 +17,17 @@ constexpr int MENU_PATH_CHARACTERS = 48;
 typedef char RecentList[RECENT_PROJECTS][MAX_PATH];
 
 // The list as kept; a value that is missing, not text or too long for a
-// path ends it.
+// path ends it. A name that is not a project's, which an earlier version
+// may have listed, is left out.
 static int ReadRecent(RecentList paths)
 {
     HKEY key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, RECENT_KEY, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return 0;
     int count = 0;
-    for (; count < RECENT_PROJECTS; count++)
+    for (int i = 0; i < RECENT_PROJECTS; i++)
     {
-        const char name[2] = {static_cast<char>('1' + count), '\0'};
+        const char name[2] = {static_cast<char>('1' + i), '\0'};
         DWORD type = 0;
         DWORD size = MAX_PATH - 1;
         std::memset(paths[count], 0, MAX_PATH);
@@ -34,6 +35,8 @@ static int ReadRecent(RecentList paths)
                              &size) != ERROR_SUCCESS ||
             type != REG_SZ || !paths[count][0])
             break;
+        if (IsProjectName(paths[count]))
+            count++;
     }
     RegCloseKey(key);
     return count;
@@ -64,7 +67,7 @@ static int Remove(RecentList paths, int count, const char* path)
     int kept = 0;
     for (int i = 0; i < count; i++)
     {
-        if (lstrcmpiA(paths[i], path) != 0)
+        if (!SameFileName(paths[i], path))
             std::memmove(paths[kept++], paths[i], MAX_PATH);
     }
     return kept;
@@ -72,7 +75,7 @@ static int Remove(RecentList paths, int count, const char* path)
 
 void AddRecentProject(const char* path)
 {
-    if (std::strlen(path) >= MAX_PATH)
+    if (std::strlen(path) >= MAX_PATH || !IsProjectName(path))
         return;
     RecentList paths;
     int count = Remove(paths, ReadRecent(paths), path);
@@ -83,11 +86,6 @@ void AddRecentProject(const char* path)
     WriteRecent(paths, count + 1);
 }
 
-static bool IsSeparator(char c)
-{
-    return c == '\\' || c == '/';
-}
-
 // The menu's text for a path: "&1 " and the path; a long one keeps its root
 // ("C:\" or "\\server\share\") and as much of its end as fits, from a
 // separator on: "C:\...\folder\name.prj". Each ampersand is doubled, so
@@ -95,19 +93,14 @@ static bool IsSeparator(char c)
 // bytes, are counted, for double-byte code pages.
 static void MenuText(int index, const char* path, char* text, int size)
 {
-    const int rootSeparators = IsSeparator(path[0]) && IsSeparator(path[1]) ? 4 : 1;
+    const char* rootEnd = path + RootLength(path);
     int characters = 0;
     int rootCharacters = 0;
-    int separators = 0;
-    const char* rootEnd = path;
     for (const char* p = path; *p; p = CharNextA(p))
     {
-        characters++;
-        if (IsSeparator(*p) && ++separators == rootSeparators)
-        {
-            rootEnd = CharNextA(p);
+        if (p == rootEnd)
             rootCharacters = characters;
-        }
+        characters++;
     }
     // The first separator from which the rest fits, or else the last one:
     // the file name is always shown whole.
@@ -159,14 +152,16 @@ void ShowRecentProjects(HMENU fileMenu)
     InsertMenuA(fileMenu, IDM_EXIT, MF_BYCOMMAND | MF_SEPARATOR, IDM_RECENT_SEPARATOR, nullptr);
 }
 
+// A project that is gone leaves the list; one that is only not available
+// now (held by another program, refused, on a drive or share not there
+// now) stays. The user has been told which.
 void OpenRecentProject(HWND window, int index)
 {
     RecentList paths;
     if (index < 0 || index >= ReadRecent(paths))
         return;
-    if (OpenProjectFile(window, paths[index]))
+    if (!ProjectGone(OpenProjectFile(window, paths[index], true)))
         return;
-    // Reported already: it no longer opens, so it leaves the list.
     RecentList now;
     WriteRecent(now, Remove(now, ReadRecent(now), paths[index]));
 }

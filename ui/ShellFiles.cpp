@@ -36,7 +36,7 @@ static bool LoadShell()
 
 void AddToShellRecent(const char* path)
 {
-    if (LoadShell())
+    if (IsProjectName(path) && LoadShell())
         addToRecentDocs(SHARD_PATHA, path);
 }
 

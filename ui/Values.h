@@ -56,6 +56,25 @@ constexpr int LONG_PATH_SIZE = 32768;
 // from the folder values was started in); null when it cannot be loaded.
 HMODULE LoadSystemLibrary(const char* name);
 
+// Paths as Windows reads them (FileNames.cpp).
+inline bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+// A path in the form Windows compares file names in: converted with the ANSI
+// code page, upper-cased as wide characters one by one; with longForm, its
+// 8.3 names made long first where they exist. Its length, or 0 when the path
+// does not convert into size - 1 characters. SameFileName compares two paths
+// so, ordinally.
+int FileNameKey(const char* path, wchar_t* key, int size, bool longForm);
+bool SameFileName(const char* a, const char* b);
+// Whether the file's name ends in ".prj", the only files values opens by path
+// and lists as recent.
+bool IsProjectName(const char* path);
+// The bytes of a full path's root, its separator included: "C:\" or
+// "\\server\share\"; 0 without one.
+std::size_t RootLength(const char* path);
+
 // The program's own icon at a given size (0, 0: the system's default size);
 // shared, never destroyed.
 HANDLE LoadProgramIcon(int width, int height);
@@ -86,15 +105,18 @@ void PublishWindow(HWND window);
 bool ReadCommandLine(const char* commandLine, char* project, int size);
 
 // A project handed from another start in the same folder (WM_COPYDATA with
-// HAND_PROJECT): the window comes forward and opens it as Open Project does,
-// question first. HandProject sends it and answers whether it was taken;
-// TakeHandedProject keeps it, refusing while a dialog or question is open,
-// and has it opened once the message at hand is answered.
-constexpr ULONG_PTR HAND_PROJECT = 0x76707270; // "vprp"
+// HAND_PROJECT, HandedPath.h): the window comes forward and opens it as
+// Open Project does, question first. HandProject sends it and answers
+// whether it was taken; TakeHandedProject keeps it, refusing while a dialog
+// or question is open, and has it opened once the message at hand is
+// answered, or once a dialog opened meanwhile has closed (WM_ENABLE).
+// ForgetHandedProject, as the window is destroyed: a close that came first
+// wins.
 constexpr UINT WM_OPEN_HANDED_PROJECT = WM_APP + 2;
 bool HandProject(HWND window, const char* project);
 BOOL TakeHandedProject(HWND window, const COPYDATASTRUCT* data);
 void OpenHandedProject(HWND window);
+void ForgetHandedProject();
 
 // Main window.
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -132,8 +154,15 @@ void ChooseLabelColours(bool highContrast);
 bool ReadStateAtStart();
 bool SaveOnClose(HWND window);
 void SaveOnLogOff(HWND window);
-// Why a file could not be written, from the error of the write, for a
-// message to the user.
+// Why a file could not be read or written, from the error Windows gave, for
+// a message to the user (FileErrors.cpp). ReadError tells a file that is
+// gone from one whose drive or share is not there now (ERROR_DEV_NOT_EXIST);
+// ProjectGone: whether a project that failed so is gone for good, not there
+// while its drive answers, or not a project.
+extern const char PATH_TOO_LONG[];
+DWORD ReadError(const char* path, DWORD error);
+bool ProjectGone(DWORD error);
+const char* WhyNotOpened(DWORD error);
 const char* WhyNotSaved(DWORD error);
 // Whether "Values.dat" was there at the start but could not be read, and the
 // user chose to go on: it is replaced only at the close, when the user agrees.
@@ -189,8 +218,9 @@ bool SaveProjectAs();
 // Opens a project named by path (the command line, another start, a drop,
 // the recent list) as Open Project opens a chosen one, question first. A
 // file that is not a project, or cannot be read, is reported by name and
-// changes nothing; false then.
-bool OpenProjectFile(HWND window, const char* path);
+// why, and changes nothing; the answer is then the error (ReadError), else
+// ERROR_SUCCESS. A listed one's report says whether it stays listed.
+DWORD OpenProjectFile(HWND window, const char* path, bool listed = false);
 
 // The shell's side of projects: a file dropped on the main window, and the
 // shell's own list of recent documents (the taskbar's jump list).

@@ -15,6 +15,7 @@
 
 #include <commctrl.h>
 #include <oleacc.h>
+#include <servprov.h>
 
 #include <new>
 
@@ -62,19 +63,28 @@ static const char* Description(HWND box)
 
 // The box's standard object with the warning's description. COM gives an
 // object one shape, a table of methods, so this is the program's one class.
-class DescribedBox final : public IAccessible
+// It answers as the standard object does, with its window (IOleWindow) and
+// its services (IServiceProvider), but as one object of its own: whatever
+// it hands out answers IUnknown with it, so that no tool reaches the
+// standard object past the description.
+class DescribedBox final : public IAccessible, public IOleWindow, public IServiceProvider
 {
   public:
     DescribedBox(HWND box, IAccessible* standard) : box(box), standard(standard) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
-        if (iid != __uuidof(IUnknown) && iid != __uuidof(IDispatch) && iid != __uuidof(IAccessible))
-        {
-            *object = nullptr;
+        if (!object)
+            return E_POINTER;
+        *object = nullptr;
+        if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) || iid == __uuidof(IAccessible))
+            *object = static_cast<IAccessible*>(this);
+        else if (iid == __uuidof(IOleWindow) && StandardAnswers(iid))
+            *object = static_cast<IOleWindow*>(this);
+        else if (iid == __uuidof(IServiceProvider) && StandardAnswers(iid))
+            *object = static_cast<IServiceProvider*>(this);
+        else
             return E_NOINTERFACE;
-        }
-        *object = static_cast<IAccessible*>(this);
         AddRef();
         return S_OK;
     }
@@ -109,6 +119,36 @@ class DescribedBox final : public IAccessible
         return *description ? S_OK : E_OUTOFMEMORY;
     }
 
+    // The standard object's window, and its services; the standard object
+    // itself, handed out by its services, is this one.
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override
+    {
+        IOleWindow* other = Standard<IOleWindow>();
+        const HRESULT result = other ? other->GetWindow(window) : E_FAIL;
+        if (other)
+            other->Release();
+        return result;
+    }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL enter) override
+    {
+        IOleWindow* other = Standard<IOleWindow>();
+        const HRESULT result = other ? other->ContextSensitiveHelp(enter) : E_FAIL;
+        if (other)
+            other->Release();
+        return result;
+    }
+    HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID iid, void** object) override
+    {
+        if (!object)
+            return E_POINTER;
+        *object = nullptr;
+        IServiceProvider* other = Standard<IServiceProvider>();
+        const HRESULT result = other ? other->QueryService(service, iid, object) : E_NOINTERFACE;
+        if (other)
+            other->Release();
+        return Own(result, iid, object);
+    }
+
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
     {
         return standard->GetTypeInfoCount(count);
@@ -130,7 +170,8 @@ class DescribedBox final : public IAccessible
     }
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override
     {
-        return standard->get_accParent(parent);
+        return Own(standard->get_accParent(parent), __uuidof(IDispatch),
+                   reinterpret_cast<void**>(parent));
     }
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override
     {
@@ -138,7 +179,8 @@ class DescribedBox final : public IAccessible
     }
     HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** object) override
     {
-        return standard->get_accChild(child, object);
+        return Own(standard->get_accChild(child, object), __uuidof(IDispatch),
+                   reinterpret_cast<void**>(object));
     }
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override
     {
@@ -170,11 +212,11 @@ class DescribedBox final : public IAccessible
     }
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override
     {
-        return standard->get_accFocus(focus);
+        return Own(standard->get_accFocus(focus), focus);
     }
     HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override
     {
-        return standard->get_accSelection(selection);
+        return Own(standard->get_accSelection(selection), selection);
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override
     {
@@ -191,11 +233,11 @@ class DescribedBox final : public IAccessible
     }
     HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override
     {
-        return standard->accNavigate(direction, start, end);
+        return Own(standard->accNavigate(direction, start, end), end);
     }
     HRESULT STDMETHODCALLTYPE accHitTest(long left, long top, VARIANT* child) override
     {
-        return standard->accHitTest(left, top, child);
+        return Own(standard->accHitTest(left, top, child), child);
     }
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override
     {
@@ -211,6 +253,49 @@ class DescribedBox final : public IAccessible
     }
 
   private:
+    // The standard object's interface, or null; the caller releases it.
+    template <typename Interface> Interface* Standard()
+    {
+        Interface* other = nullptr;
+        standard->QueryInterface(__uuidof(Interface), reinterpret_cast<void**>(&other));
+        return other;
+    }
+    bool StandardAnswers(REFIID iid)
+    {
+        IUnknown* other = nullptr;
+        if (FAILED(standard->QueryInterface(iid, reinterpret_cast<void**>(&other))))
+            return false;
+        other->Release();
+        return true;
+    }
+    // An object the standard object handed out under iid; when it is the
+    // standard object itself, this one instead.
+    HRESULT Own(HRESULT result, REFIID iid, void** object)
+    {
+        if (FAILED(result) || !object || !*object)
+            return result;
+        IUnknown* handed = static_cast<IUnknown*>(*object);
+        IUnknown* identity = nullptr;
+        IUnknown* standardIdentity = nullptr;
+        handed->QueryInterface(__uuidof(IUnknown), reinterpret_cast<void**>(&identity));
+        standard->QueryInterface(__uuidof(IUnknown), reinterpret_cast<void**>(&standardIdentity));
+        const bool itself = identity && identity == standardIdentity;
+        if (identity)
+            identity->Release();
+        if (standardIdentity)
+            standardIdentity->Release();
+        if (!itself)
+            return result;
+        handed->Release();
+        return QueryInterface(iid, object);
+    }
+    HRESULT Own(HRESULT result, VARIANT* handed)
+    {
+        if (handed && handed->vt == VT_DISPATCH)
+            return Own(result, __uuidof(IDispatch), reinterpret_cast<void**>(&handed->pdispVal));
+        return result;
+    }
+
     LONG references = 1;
     HWND box;
     IAccessible* standard;
@@ -234,7 +319,8 @@ static LRESULT DescribedObject(HWND box, WPARAM flags)
         return 0;
     }
     DescribedBox* described = new (memory) DescribedBox(box, standard);
-    const LRESULT answer = lresultFromObject(__uuidof(IAccessible), flags, described);
+    const LRESULT answer =
+        lresultFromObject(__uuidof(IAccessible), flags, static_cast<IAccessible*>(described));
     described->Release();
     return answer > 0 ? answer : 0;
 }

@@ -148,10 +148,13 @@ TEST_F(StateFiles, ASaveOntoAHeldFileFailsAndKeepsTheOldBytes)
     HANDLE held = CreateFileA(Path("held.prj").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    SetLastError(ERROR_FILENAME_EXCED_RANGE); // from before: never the answer
     const int saved = SaveState(Path("held.prj").c_str());
+    const DWORD error = GetLastError();
     CloseHandle(held);
 
     EXPECT_EQ(saved, 0);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     EXPECT_EQ(ReadBytes(Path("held.prj")), old);
     EXPECT_EQ(ListFolder(folder), std::vector<std::string>{"held.prj"})
         << "no temporary file is left behind";
@@ -164,7 +167,9 @@ TEST_F(StateFiles, ASaveOntoAReadOnlyFileFailsAndKeepsIt)
     WriteBytes(Path("locked.prj"), old);
     SetFileAttributesA(Path("locked.prj").c_str(), FILE_ATTRIBUTE_READONLY);
 
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
     EXPECT_EQ(SaveState(Path("locked.prj").c_str()), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     SetFileAttributesA(Path("locked.prj").c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(ReadBytes(Path("locked.prj")), old);
     EXPECT_EQ(ListFolder(folder).size(), 1u);
@@ -221,7 +226,9 @@ TEST_F(StateFiles, AWriteThatFailsPartwayLeavesEveryFileAsItWas)
         reportShortCount = shortCount;
         writesTried = 0;
         PutInSlot(slot, reinterpret_cast<void*>(HalfWriteFile));
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
         const int state = SaveState(nullptr);
+        const DWORD error = GetLastError();
         const int tried = writesTried;
         const int settings = SaveWindowSettings(GetDesktopWindow());
         const int saved = SaveState(Path("plan.prj").c_str());
@@ -230,6 +237,7 @@ TEST_F(StateFiles, AWriteThatFailsPartwayLeavesEveryFileAsItWas)
         EXPECT_GT(tried, 0) << "the save got as far as writing";
         EXPECT_GE(writesTried, 3);
         EXPECT_EQ(state, 0);
+        EXPECT_EQ(error, static_cast<DWORD>(ERROR_DISK_FULL));
         EXPECT_EQ(settings, 0);
         EXPECT_EQ(saved, 0);
         EXPECT_EQ(ReadBytes(Path("Values.dat")), oldState);
@@ -240,6 +248,40 @@ TEST_F(StateFiles, AWriteThatFailsPartwayLeavesEveryFileAsItWas)
         EXPECT_EQ(names, (std::vector<std::string>{"Values.dat", "Values.ini", "plan.prj"}))
             << "no temporary file is left";
     }
+}
+
+// Windows fails a read of a byte range another program has locked with
+// ERROR_LOCK_VIOLATION; Wine does not lock ranges against reads, so this
+// program's ReadFile gives the first half of the file and then that error.
+// The read fails as a busy file does (the start tries again, then asks),
+// never as a short file, which would be taken for no state at all.
+decltype(&ReadFile) realReadFile;
+
+BOOL WINAPI ReadFileLockedPartway(HANDLE file, LPVOID bytes, DWORD size, LPDWORD got,
+                                  LPOVERLAPPED overlapped)
+{
+    if (SetFilePointer(file, 0, nullptr, FILE_CURRENT) == 0)
+        return realReadFile(file, bytes, size / 2, got, overlapped);
+    SetLastError(ERROR_LOCK_VIOLATION);
+    return FALSE;
+}
+
+TEST_F(StateFiles, AReadThatFailsPartwayIsABusyFileNeverAShortOne)
+{
+    FillProject();
+    ASSERT_EQ(SaveState(nullptr), 1);
+    std::memset(&project, 0, sizeof project);
+    void** slot = ImportSlot("kernel32.dll", "ReadFile");
+    ASSERT_NE(slot, nullptr);
+    realReadFile = reinterpret_cast<decltype(&ReadFile)>(*slot);
+    PutInSlot(slot, reinterpret_cast<void*>(ReadFileLockedPartway));
+    const int loaded = LoadState(nullptr);
+    const DWORD error = GetLastError();
+    PutInSlot(slot, reinterpret_cast<void*>(realReadFile));
+
+    EXPECT_EQ(loaded, 0);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_LOCK_VIOLATION));
+    EXPECT_EQ(project.localValue, 0) << "nothing of the half read arrives";
 }
 
 // The state file is written through one temporary file of a fixed name, so

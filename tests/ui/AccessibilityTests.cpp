@@ -13,6 +13,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <oleacc.h>
+#include <servprov.h>
 
 #include <cctype>
 #include <cstring>
@@ -408,6 +409,49 @@ TEST_F(Accessibility, AWarningIsBoldAndDescribedWhileItLasts)
             PressButton(dialog, IDCANCEL);
         });
     Command(IDC_SLOT_EDIT);
+}
+
+// The object a warning box hands a screen reader answers as the standard
+// one does, with the box's window and its services, and as one object:
+// whatever it hands out is itself, and gives no way past the description.
+IUnknown* Identity(IUnknown* object)
+{
+    IUnknown* identity = nullptr;
+    object->QueryInterface(__uuidof(IUnknown), reinterpret_cast<void**>(&identity));
+    if (identity)
+        identity->Release();
+    return identity;
+}
+
+TEST_F(Accessibility, AWarningBoxAnswersAsTheStandardObjectAndAsOneObject)
+{
+    // The service with which oleacc's standard objects answer as themselves.
+    const GUID isOleaccProxy = {
+        0x902697fa, 0x80e4, 0x4560, {0x80, 0x2a, 0xa1, 0x3f, 0x22, 0xa6, 0x47, 0x09}};
+    IAccessible* box = nullptr;
+    ASSERT_TRUE(SUCCEEDED(AccessibleObjectFromWindow(Item(IDC_LOCAL_VALUE), OBJID_CLIENT,
+                                                     __uuidof(IAccessible),
+                                                     reinterpret_cast<void**>(&box))));
+    EXPECT_EQ(box->QueryInterface(__uuidof(IAccessible), nullptr), E_POINTER);
+    IOleWindow* window = nullptr;
+    IServiceProvider* services = nullptr;
+    IUnknown* served = nullptr;
+    ASSERT_EQ(box->QueryInterface(__uuidof(IOleWindow), reinterpret_cast<void**>(&window)), S_OK);
+    ASSERT_EQ(box->QueryInterface(__uuidof(IServiceProvider), reinterpret_cast<void**>(&services)),
+              S_OK);
+    ASSERT_EQ(services->QueryService(isOleaccProxy, __uuidof(IUnknown),
+                                     reinterpret_cast<void**>(&served)),
+              S_OK);
+    HWND shown = nullptr;
+    EXPECT_EQ(window->GetWindow(&shown), S_OK);
+    EXPECT_EQ(shown, Item(IDC_LOCAL_VALUE));
+    for (IUnknown* handed :
+         {static_cast<IUnknown*>(window), static_cast<IUnknown*>(services), served})
+        EXPECT_EQ(Identity(handed), Identity(box));
+    served->Release();
+    services->Release();
+    window->Release();
+    box->Release();
 }
 
 // Seen without colour: each pixel of the label taken as ink or background,

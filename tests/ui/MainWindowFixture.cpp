@@ -159,6 +159,20 @@ HBRUSH MainWindowTest::Background(int id) const
     return QueryColours(window, Item(id), &text, &background);
 }
 
+std::vector<std::string> FileMenu(HWND window)
+{
+    HMENU file = GetSubMenu(GetMenu(window), 0);
+    SendMessageA(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+    std::vector<std::string> items;
+    for (int i = 0; i < GetMenuItemCount(file); i++)
+    {
+        char text[512] = {};
+        GetMenuStringA(file, i, text, sizeof text, MF_BYPOSITION);
+        items.push_back(GetMenuState(file, i, MF_BYPOSITION) & MF_SEPARATOR ? "-" : text);
+    }
+    return items;
+}
+
 void PutRange(int k, const char* name, double low, double high)
 {
     const bool modified = project.modified;

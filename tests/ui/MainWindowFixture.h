@@ -6,6 +6,7 @@
 #include "TestFolder.h"
 
 #include <string>
+#include <vector>
 
 class MainWindowTest : public InTestFolder
 {
@@ -61,6 +62,9 @@ class InUseWindowTest : public DrivenWindowTest
   protected:
     void SetUp() override;
 };
+
+// The File menu's items, as it shows them when it opens; "-" for a line.
+std::vector<std::string> FileMenu(HWND window);
 
 // A range as the range dialog would store it, straight into the state.
 void PutRange(int k, const char* name, double low, double high);

@@ -340,21 +340,6 @@ TEST_F(ProjectCommands, ADroppedProjectOpens)
     EXPECT_TRUE(FileExists(link)) << link;
 }
 
-// The File menu's items, as it shows them when it opens; "-" for a line.
-std::vector<std::string> FileMenu(HWND window)
-{
-    HMENU file = GetSubMenu(GetMenu(window), 0);
-    SendMessageA(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
-    std::vector<std::string> items;
-    for (int i = 0; i < GetMenuItemCount(file); i++)
-    {
-        char text[512] = {};
-        GetMenuStringA(file, i, text, sizeof text, MF_BYPOSITION);
-        items.push_back(GetMenuState(file, i, MF_BYPOSITION) & MF_SEPARATOR ? "-" : text);
-    }
-    return items;
-}
-
 // The last projects opened or saved, newest first, each once whatever its
 // letter case, with a long folder shortened; one that no longer opens is
 // reported and taken off; with none the menu is as it always was.
