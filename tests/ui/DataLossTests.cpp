@@ -2,8 +2,6 @@
 // "Values.dat" it could not read at start is kept however the run ends, and
 // a project handed over while a dialog is open is not dropped in silence.
 #include "ProgramFixture.h"
-#include "ProjectState.h"
-#include "StateCodec.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
@@ -11,24 +9,12 @@
 namespace
 {
 
-// A state or project file of local value 5; its bytes.
-std::vector<unsigned char> WriteValues(const std::string& path, bool withPaths)
-{
-    ProjectState state = {};
-    state.mainHigh = 10;
-    state.localValue = 5;
-    std::vector<unsigned char> image(StateImageSize(withPaths));
-    EncodeState(state, withPaths, image.data());
-    WriteBytes(path, image);
-    return image;
-}
-
 // Started while another program holds "Values.dat", Continue at the
 // question; then a log-off, which cannot ask, or Enter at the close's
 // question whether to replace the file, whose default is No.
 TEST_F(Program, AStateFileValuesCouldNotReadIsKept)
 {
-    const std::vector<unsigned char> image = WriteValues(Path("Values.dat"), true);
+    const std::vector<unsigned char> image = WriteState(Path("Values.dat"), 5, true);
     for (const bool logOff : {true, false})
     {
         HANDLE held = CreateFileA(Path("Values.dat").c_str(), GENERIC_READ, 0, nullptr,
@@ -62,7 +48,7 @@ TEST_F(Program, AStateFileValuesCouldNotReadIsKept)
 // nothing.
 TEST_F(Program, ASecondStartWithAProjectWhileADialogIsOpenSaysSo)
 {
-    WriteValues(Path("other.prj"), false);
+    WriteState(Path("other.prj"), 5, false);
     HWND window = Start();
     ASSERT_TRUE(window);
     Press(window, IDM_NEW_MAIN);

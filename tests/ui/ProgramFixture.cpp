@@ -1,5 +1,7 @@
 #include "ProgramFixture.h"
 
+#include "StateCodec.h"
+
 #include <cstring>
 
 std::string ProgramFolder()
@@ -176,4 +178,15 @@ HWND ShowWindowElsewhere()
 DWORD Program::WaitForExit()
 {
     return WaitForExitCode(process.hProcess);
+}
+
+std::vector<unsigned char> WriteState(const std::string& path, double localValue, bool withPaths)
+{
+    ProjectState state = {};
+    state.mainHigh = 10;
+    state.localValue = localValue;
+    std::vector<unsigned char> image(StateImageSize(withPaths));
+    EncodeState(state, withPaths, image.data());
+    WriteBytes(path, image);
+    return image;
 }

@@ -32,6 +32,9 @@ void HandleOwnMessages();
 bool WaitUntil(const std::function<bool()>& done, DWORD timeout = 5000);
 // The exit code of a process, or 0xDEADBEEF when it has not ended in time.
 DWORD WaitForExitCode(HANDLE process);
+// A state file (with its paths) or a project file holding this local value
+// and a main range of 0 to 10; its bytes.
+std::vector<unsigned char> WriteState(const std::string& path, double localValue, bool withPaths);
 // A top-level window of the test's own process, in front: for values, a
 // window of another program. The test destroys it.
 HWND ShowWindowElsewhere();

@@ -34,19 +34,6 @@ ProjectState KeptState(const std::string& path)
     return state;
 }
 
-// A state file (with its paths) or a project file holding this local value
-// and a main range of 0 to 10; its bytes.
-std::vector<unsigned char> WriteState(const std::string& path, double localValue, bool withPaths)
-{
-    ProjectState state = {};
-    state.mainHigh = 10;
-    state.localValue = localValue;
-    std::vector<unsigned char> image(StateImageSize(withPaths));
-    EncodeState(state, withPaths, image.data());
-    WriteBytes(path, image);
-    return image;
-}
-
 // New, Main Value Range in the program's window: its dialog, once shown.
 HWND OpenMainRangeDialog(DWORD process, HWND window)
 {
