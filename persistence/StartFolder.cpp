@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 char startFolder[MAX_PATH];
 char statePath[START_PATH_SIZE];
@@ -35,4 +36,26 @@ bool TakeStartFolder()
     MakePath(deleteIconPath, "delete.ico");
     MakePath(temporaryPath, TEMPORARY_FILE_NAME);
     return known;
+}
+
+// values.exe /folder "FOLDER": Windows keeps the command line as wide text,
+// so the start folder is converted from the ANSI code page, whose
+// double-byte characters may end in the backslash's byte. Windows starts a
+// program again only when it had run for a minute, and only where the
+// user's sign-in option to restart apps is on.
+bool RegisterForRestart()
+{
+    static const wchar_t SWITCH[] = L"/folder \"";
+    constexpr int SWITCH_LENGTH = static_cast<int>(std::size(SWITCH)) - 1;
+    if (std::strcmp(startFolder, ".") == 0)
+        return false; // the folder is not known, so neither is where to come back
+    wchar_t line[SWITCH_LENGTH + MAX_PATH + 2];
+    std::memcpy(line, SWITCH, SWITCH_LENGTH * sizeof(wchar_t));
+    const int converted = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, startFolder, -1,
+                                              line + SWITCH_LENGTH, MAX_PATH);
+    if (converted <= 1)
+        return false;
+    line[SWITCH_LENGTH + converted - 1] = L'"';
+    line[SWITCH_LENGTH + converted] = L'\0';
+    return SUCCEEDED(RegisterApplicationRestart(line, RESTART_NO_CRASH | RESTART_NO_HANG));
 }

@@ -27,3 +27,7 @@ extern char temporaryPath[START_PATH_SIZE];
 // When the folder cannot be read, the start folder is "." and the paths are
 // relative to the current folder, as bare names are; returns false then.
 bool TakeStartFolder();
+
+// Asks Windows to start values again, in the start folder, after a restart
+// for updates (not after a crash or a hang). True when Windows took it.
+bool RegisterForRestart();

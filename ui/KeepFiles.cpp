@@ -2,9 +2,7 @@
 // again a moment after what they hold has changed, so that an end that asks
 // nobody (a kill, a crash, a power cut, an empty battery) loses at most the
 // last few seconds; the state file also marks unsaved project changes, so
-// that the next start still asks before they are thrown away. And values
-// asks Windows to start it again, in the same folder, after a restart for
-// updates.
+// that the next start still asks before they are thrown away.
 #include "Values.h"
 
 #include "ProjectState.h"
@@ -14,7 +12,6 @@
 #include "WindowSettings.h"
 
 #include <cstring>
-#include <iterator>
 
 // A write comes a second after the last change; while changes keep coming
 // without such a pause, five seconds after the first change not yet written
@@ -134,26 +131,4 @@ void PauseKeepingFiles(HWND window, bool pause)
     if (keeping && (std::memcmp(state, keptState, sizeof keptState) != 0 ||
                     std::memcmp(settings, keptSettings, sizeof keptSettings) != 0))
         WriteSoon(window);
-}
-
-// values.exe /folder "FOLDER": Windows keeps the command line as wide text,
-// so the start folder is converted from the ANSI code page, whose
-// double-byte characters may end in the backslash's byte. Windows starts a
-// program again only when it had run for a minute, and only where the
-// user's sign-in option to restart apps is on.
-bool RegisterForRestart()
-{
-    static const wchar_t SWITCH[] = L"/folder \"";
-    constexpr int SWITCH_LENGTH = static_cast<int>(std::size(SWITCH)) - 1;
-    if (std::strcmp(startFolder, ".") == 0)
-        return false; // the folder is not known, so neither is where to come back
-    wchar_t line[SWITCH_LENGTH + MAX_PATH + 2];
-    std::memcpy(line, SWITCH, SWITCH_LENGTH * sizeof(wchar_t));
-    const int converted = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, startFolder, -1,
-                                              line + SWITCH_LENGTH, MAX_PATH);
-    if (converted <= 1)
-        return false;
-    line[SWITCH_LENGTH + converted - 1] = L'"';
-    line[SWITCH_LENGTH + converted] = L'\0';
-    return SUCCEEDED(RegisterApplicationRestart(line, RESTART_NO_CRASH | RESTART_NO_HANG));
 }

@@ -181,9 +181,6 @@ void StartKeepingFiles(HWND window);
 void FilesMayHaveChanged(HWND window);
 void KeepFilesNow(HWND window);
 void PauseKeepingFiles(HWND window, bool pause);
-// Asks Windows to start values again, in its start folder, after a restart
-// for updates (not after a crash or a hang). True when Windows took it.
-bool RegisterForRestart();
 
 // A warning is not shown by colour alone: while a label warns, it is drawn
 // in the bold weight of its dialog's font (made once per dialog font), and

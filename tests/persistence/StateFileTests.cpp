@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace
 {
@@ -204,6 +205,44 @@ BOOL WINAPI HalfWriteFile(HANDLE file, LPCVOID bytes, DWORD size, LPDWORD writte
     return FALSE;
 }
 
+// The slot of this program's import address table that holds KERNEL32's
+// function of this name: a seam through which the file routines, linked
+// into this program, call a stand-in.
+void** ImportSlot(const char* function)
+{
+    BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+    const IMAGE_NT_HEADERS* headers = reinterpret_cast<IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports =
+        headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         dll->Name; dll++)
+    {
+        if (_stricmp(reinterpret_cast<char*>(base + dll->Name), "kernel32.dll") != 0)
+            continue;
+        auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
+        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
+        for (; name->u1.AddressOfData; name++, slot++)
+        {
+            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal))
+                continue;
+            const auto* byName =
+                reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0)
+                return reinterpret_cast<void**>(&slot->u1.Function);
+        }
+    }
+    return nullptr;
+}
+
+void PutInSlot(void** slot, void* function)
+{
+    DWORD old;
+    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old);
+    *slot = function;
+    VirtualProtect(slot, sizeof *slot, old, &old);
+}
+
 // Saved whole or not at all: a save whose writes fail partway leaves the old
 // state file, window settings and project byte for byte, and no temporary
 // file. A save that wrote over its file in place would leave half a file.
@@ -217,7 +256,7 @@ TEST_F(StateFiles, AWriteThatFailsPartwayLeavesEveryFileAsItWas)
     WriteBytes(Path("plan.prj"), oldProject);
     FillProject();
 
-    void** slot = ImportSlot("kernel32.dll", "WriteFile");
+    void** slot = ImportSlot("WriteFile");
     ASSERT_NE(slot, nullptr);
     realWriteFile = reinterpret_cast<decltype(&WriteFile)>(*slot);
     for (const bool shortCount : {true, false})
@@ -271,7 +310,7 @@ TEST_F(StateFiles, AReadThatFailsPartwayIsABusyFileNeverAShortOne)
     FillProject();
     ASSERT_EQ(SaveState(nullptr), 1);
     std::memset(&project, 0, sizeof project);
-    void** slot = ImportSlot("kernel32.dll", "ReadFile");
+    void** slot = ImportSlot("ReadFile");
     ASSERT_NE(slot, nullptr);
     realReadFile = reinterpret_cast<decltype(&ReadFile)>(*slot);
     PutInSlot(slot, reinterpret_cast<void*>(ReadFileLockedPartway));
@@ -282,6 +321,40 @@ TEST_F(StateFiles, AReadThatFailsPartwayIsABusyFileNeverAShortOne)
     EXPECT_EQ(loaded, 0);
     EXPECT_EQ(error, static_cast<DWORD>(ERROR_LOCK_VIOLATION));
     EXPECT_EQ(project.localValue, 0) << "nothing of the half read arrives";
+}
+
+std::wstring restartLine;
+DWORD restartFlags;
+
+HRESULT WINAPI RecordRestart(PCWSTR line, DWORD flags)
+{
+    restartLine = line;
+    restartFlags = flags;
+    return S_OK;
+}
+
+// values asks Windows to start it again after an update restart (not after a
+// crash or a hang) in its start folder, whose name is converted from the
+// ANSI code page: "\x80" is the euro sign in 1252. Wine's call does nothing,
+// so the call is recorded on its way.
+TEST_F(StateFiles, ValuesAsksToComeBackInItsFolderAfterAnUpdate)
+{
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "the folder's name is written in code page 1252";
+    ASSERT_TRUE(CreateDirectoryA(Path("\x80").c_str(), nullptr));
+    ASSERT_TRUE(SetCurrentDirectoryA(Path("\x80").c_str()));
+    TakeStartFolder();
+    SetCurrentDirectoryA(folder.c_str());
+    void** slot = ImportSlot("RegisterApplicationRestart");
+    ASSERT_NE(slot, nullptr);
+    void* real = *slot;
+    PutInSlot(slot, reinterpret_cast<void*>(RecordRestart));
+    EXPECT_TRUE(RegisterForRestart());
+    PutInSlot(slot, real);
+    TakeStartFolder();
+    EXPECT_EQ(restartFlags, static_cast<DWORD>(RESTART_NO_CRASH | RESTART_NO_HANG));
+    const std::wstring widened(folder.begin(), folder.end()); // a folder of plain letters
+    EXPECT_EQ(restartLine, L"/folder \"" + widened + L"\\\u20AC\"");
 }
 
 // The state file is written through one temporary file of a fixed name, so

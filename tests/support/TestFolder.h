@@ -15,12 +15,6 @@ bool FileExists(const std::string& path);
 // The names in a folder, "." and ".." left out.
 std::vector<std::string> ListFolder(const std::string& folder);
 
-// A seam: the slot of this test program's import address table that holds
-// a function of a system DLL, through which the code under test, linked
-// into the program, calls it. PutInSlot replaces what the slot holds.
-void** ImportSlot(const char* dll, const char* function);
-void PutInSlot(void** slot, void* function);
-
 // Each test runs in its own new temporary folder as the working directory;
 // the folder and everything in it is removed afterwards.
 class InTestFolder : public ::testing::Test

@@ -170,34 +170,4 @@ TEST_F(Project932, PathsTooLongAreNamed)
     EXPECT_EQ(ListFolder(deep).size(), 0u);
 }
 
-std::wstring restartLine;
-DWORD restartFlags;
-
-HRESULT WINAPI RecordRestart(PCWSTR line, DWORD flags)
-{
-    restartLine = line;
-    restartFlags = flags;
-    return S_OK;
-}
-
-// Once its window is there, values asks Windows to start it again after an
-// update restart (not after a crash or a hang) in its own folder, whose name
-// is converted from the ANSI code page. Wine's call does nothing, so the
-// call is recorded on its way.
-TEST_F(Project932, ValuesAsksToComeBackInItsFolderAfterAnUpdate)
-{
-    ASSERT_TRUE(CreateDirectoryA(Path(SO_NOU).c_str(), nullptr));
-    ASSERT_TRUE(SetCurrentDirectoryA(Path(SO_NOU).c_str()));
-    void** slot = ImportSlot("kernel32.dll", "RegisterApplicationRestart");
-    ASSERT_NE(slot, nullptr);
-    void* real = *slot;
-    PutInSlot(slot, reinterpret_cast<void*>(RecordRestart));
-    OpenDriven();
-    PutInSlot(slot, real);
-    SetCurrentDirectoryA(folder.c_str());
-    EXPECT_EQ(restartFlags, static_cast<DWORD>(RESTART_NO_CRASH | RESTART_NO_HANG));
-    const std::wstring widened(folder.begin(), folder.end()); // a folder of plain letters
-    EXPECT_EQ(restartLine, L"/folder \"" + widened + L"\\\u30BD\u80FD\"");
-}
-
 } // namespace
