@@ -1,5 +1,6 @@
 #include "StartFolder.h"
 
+#include "SafeFile.h"
 #include "StateFile.h"
 #include "WindowSettings.h"
 
@@ -12,7 +13,6 @@ char statePath[START_PATH_SIZE];
 char settingsPath[START_PATH_SIZE];
 char editIconPath[START_PATH_SIZE];
 char deleteIconPath[START_PATH_SIZE];
-char temporaryPath[START_PATH_SIZE];
 
 // A root ("C:\") already ends in its separator; other folders do not. The
 // last character is found by character, not by byte: in a double-byte code
@@ -34,8 +34,19 @@ bool TakeStartFolder()
     MakePath(settingsPath, WINDOW_SETTINGS_FILE_NAME);
     MakePath(editIconPath, "edit.ico");
     MakePath(deleteIconPath, "delete.ico");
-    MakePath(temporaryPath, TEMPORARY_FILE_NAME);
     return known;
+}
+
+void RemoveLeftovers()
+{
+    RemoveLeftoverTemporaries(statePath);
+    RemoveLeftoverTemporaries(settingsPath);
+    char earlier[START_PATH_SIZE];
+    MakePath(earlier, "Values.tmp");
+    const DWORD attributes = GetFileAttributesA(earlier);
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        DeleteFileA(earlier);
 }
 
 // values.exe /folder "FOLDER": Windows keeps the command line as wide text,

@@ -8,8 +8,6 @@
 
 #include <windows.h>
 
-#define TEMPORARY_FILE_NAME "Values.tmp"
-
 // Room for the folder (a working folder has fewer than MAX_PATH characters)
 // and a file name.
 constexpr int START_PATH_SIZE = MAX_PATH + 16;
@@ -19,14 +17,16 @@ extern char statePath[START_PATH_SIZE];
 extern char settingsPath[START_PATH_SIZE];
 extern char editIconPath[START_PATH_SIZE];
 extern char deleteIconPath[START_PATH_SIZE];
-// The one temporary file both files are written through before each takes
-// its place (SafeFile.h).
-extern char temporaryPath[START_PATH_SIZE];
 
 // Takes the current folder as the start folder and makes the four paths.
 // When the folder cannot be read, the start folder is "." and the paths are
 // relative to the current folder, as bare names are; returns false then.
 bool TakeStartFolder();
+
+// Removes what a killed run left in the start folder: the temporary files
+// of "Values.dat" and "Values.ini" (SafeFile.h), and "Values.tmp", through
+// which earlier versions wrote both. Only plain files no program holds.
+void RemoveLeftovers();
 
 // Asks Windows to start values again, in the start folder, after a restart
 // for updates (not after a crash or a hang). True when Windows took it.

@@ -19,9 +19,9 @@ static bool FitsPathBuffer(const char* path)
     return false;
 }
 
-int SaveStateImage(const unsigned char* image)
+int SaveStateImage(const unsigned char* image, WriteFailure* failure)
 {
-    return WriteWholeFile(statePath, image, STATE_IMAGE_SIZE, temporaryPath);
+    return KeepWholeFile(statePath, image, STATE_IMAGE_SIZE, failure);
 }
 
 int SaveState(const char* path)

@@ -16,5 +16,7 @@ int SaveState(const char* path);
 int LoadState(const char* path);
 
 // Writes the state file from an image already made (EncodeState with the
-// paths), as SaveState(nullptr) does.
-int SaveStateImage(const unsigned char* image);
+// paths), as SaveState(nullptr) does; failure, when given, says which file
+// failed and why (SafeFile.h).
+struct WriteFailure;
+int SaveStateImage(const unsigned char* image, WriteFailure* failure = nullptr);

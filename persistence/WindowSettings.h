@@ -1,6 +1,10 @@
 // The window settings file "Values.ini": despite its name, 12 binary bytes
-// (left, top, flags) in the folder values started in (StartFolder.h).
+// (left, top, flags) in the folder values started in (StartFolder.h). The
+// window hands its place to this file and takes back what it saved; placing
+// itself there is the window's own business.
 #pragma once
+
+#include "StateCodec.h"
 
 #include <windows.h>
 
@@ -21,12 +25,14 @@ extern WindowSettings windowSettings;
 // it would be restored to, when minimised) and the flags.
 void WindowSettingsImage(HWND window, unsigned char* image);
 
-// Writes the window's top-left corner and the flags. Returns 1 on success;
-// on failure the old file stays as it was.
+// Writes an image made by WindowSettingsImage; SaveWindowSettings makes it
+// from the window first. Each returns 1 on success; on failure the old file
+// stays as it was, and failure, when given, says which file failed and why
+// (SafeFile.h).
+struct WriteFailure;
+int SaveSettingsImage(const unsigned char* image, WriteFailure* failure = nullptr);
 int SaveWindowSettings(HWND window);
 
-// Moves the window to the saved corner (onto the nearest monitor when the
-// saved spot is on none), and with KEEP_ON_TOP makes it topmost and ticks the
-// Keep on Top box. Returns 0, leaving the window and the flags alone, when
-// there is no complete file.
-int LoadWindowSettings(HWND window);
+// The saved corner and flags, as the file holds them. Returns 0, leaving
+// saved alone, when there is no complete file.
+int LoadWindowSettings(WindowPosition* saved);

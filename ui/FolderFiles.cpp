@@ -5,6 +5,7 @@
 #include "Values.h"
 
 #include "ProjectState.h"
+#include "SafeFile.h"
 #include "StartFolder.h"
 #include "StateCodec.h"
 #include "StateFile.h"
@@ -115,13 +116,48 @@ static int AskToReplaceUnreadState(HWND window)
 // The close has asked about unsaved changes, and the user answered: the
 // next start begins without any, as if the file were written before values
 // marked them.
-static int SaveAnsweredState()
+static int SaveAnsweredState(WriteFailure* failure)
 {
     ProjectState answered = project;
     answered.modified = false;
     unsigned char image[STATE_IMAGE_SIZE];
     EncodeState(answered, true, image);
-    return SaveStateImage(image);
+    return KeepStateNow(image, failure);
+}
+
+// Why one file was not saved: what Windows said of the file itself, or of
+// the new file it is written through first (SafeFile.h), named, for that one
+// failed and the file itself was never touched.
+static void WhyFileNotSaved(const WriteFailure& failure, char* text, std::size_t size)
+{
+    if (!failure.temporary[0])
+    {
+        std::snprintf(text, size, "%s", WhyNotSaved(failure.error));
+        return;
+    }
+    std::snprintf(text, size,
+                  "values writes it to a new file first, \"%s\", and could not write that one. %s",
+                  failure.temporary + FileNameOffset(failure.temporary),
+                  WhyNotSaved(failure.error));
+}
+
+// Names the file that failed, or both files each with its own reason.
+static void WhyNotSavedOnClose(bool stateSaved, const WriteFailure& stateFailure,
+                               bool settingsSaved, const WriteFailure& settingsFailure, char* text,
+                               std::size_t size)
+{
+    char state[MAX_PATH + 300];
+    char settings[MAX_PATH + 300];
+    if (!stateSaved)
+        WhyFileNotSaved(stateFailure, state, sizeof state);
+    if (!settingsSaved)
+        WhyFileNotSaved(settingsFailure, settings, sizeof settings);
+    if (!stateSaved && !settingsSaved)
+        std::snprintf(text, size,
+                      "\"" STATE_FILE_NAME "\": %s\n\"" WINDOW_SETTINGS_FILE_NAME "\": %s", state,
+                      settings);
+    else
+        std::snprintf(text, size, "%s", !stateSaved ? state : settings);
 }
 
 static bool SaveBothOnClose(HWND window)
@@ -136,10 +172,12 @@ static bool SaveBothOnClose(HWND window)
     }
     for (;;)
     {
-        const bool settingsSaved = SaveWindowSettings(window) != 0;
-        const DWORD settingsError = GetLastError();
-        const bool stateSaved = !writeState || SaveAnsweredState() != 0;
-        const DWORD stateError = GetLastError();
+        unsigned char settingsImage[WINDOW_SETTINGS_SIZE];
+        WindowSettingsImage(window, settingsImage);
+        WriteFailure settingsFailure = {};
+        WriteFailure stateFailure = {};
+        const bool settingsSaved = KeepSettingsNow(settingsImage, &settingsFailure) != 0;
+        const bool stateSaved = !writeState || SaveAnsweredState(&stateFailure) != 0;
         if (settingsSaved && stateSaved)
             return true;
 
@@ -151,13 +189,16 @@ static bool SaveBothOnClose(HWND window)
                                ? "the values shown now, the window's place and Keep on Top are lost"
                            : !stateSaved ? "the values shown now are lost"
                                          : "the window's place and Keep on Top are not kept";
-        char text[MAX_PATH + 700];
+        char why[3 * MAX_PATH + 700];
+        WhyNotSavedOnClose(stateSaved, stateFailure, settingsSaved, settingsFailure, why,
+                           sizeof why);
+        char text[5 * MAX_PATH + 1000];
         std::snprintf(
             text, sizeof text,
             "values could not save %s in the folder\n%s\n\n%s\n\nChoose Try Again to save "
             "again, Continue to close values without saving (%s), or Cancel to keep "
             "values open.",
-            files, startFolder, WhyNotSaved(!stateSaved ? stateError : settingsError), lost);
+            files, startFolder, why, lost);
         switch (MessageBoxA(window, text, "Values", MB_CANCELTRYCONTINUE | MB_ICONWARNING))
         {
         case IDTRYAGAIN:
@@ -182,9 +223,17 @@ bool SaveOnClose(HWND window)
     return false;
 }
 
+// Nobody may be there to answer: both files are written after the write
+// under way, the unsaved mark as it is.
 void SaveOnLogOff(HWND window)
 {
-    SaveWindowSettings(window);
-    if (!stateUnread)
-        SaveState(nullptr);
+    PauseKeepingFiles(window, true);
+    unsigned char settings[WINDOW_SETTINGS_SIZE];
+    WindowSettingsImage(window, settings);
+    KeepSettingsNow(settings);
+    if (stateUnread)
+        return;
+    unsigned char state[STATE_IMAGE_SIZE];
+    EncodeState(project, true, state);
+    KeepStateNow(state);
 }

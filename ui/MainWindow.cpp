@@ -381,7 +381,7 @@ static void InitMainWindow(HWND window)
     const UINT dpi = WindowDpi(window);
     LoadRowIcons(dpi, dpi);
 
-    LoadWindowSettings(window);
+    RestoreWindowSettings(window);
 }
 
 // The close: the question about unsaved changes; the window settings and the
@@ -456,6 +456,10 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_TIMER:
         if (wParam == KEEP_QUIET_TIMER || wParam == KEEP_LATEST_TIMER)
             KeepFilesNow(window);
+        return TRUE;
+
+    case WM_FILES_KEPT:
+        FilesKept(window);
         return TRUE;
 
     case WM_WINDOWPOSCHANGED:
@@ -550,6 +554,9 @@ bool TranslateMainWindowMessage(MSG* message)
 HWND OpenMainWindow(HINSTANCE instance)
 {
     appInstance = instance;
+    // This process has the folder now: what an earlier run of values left
+    // half-written there goes.
+    RemoveLeftovers();
     // Read before the window is made, so that a question about a file that
     // cannot be read comes before any window, and Cancel ends values having
     // shown nothing else.

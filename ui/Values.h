@@ -172,15 +172,29 @@ bool StateFileUnread();
 // takes what they hold now, once the window is filled. After each message
 // that may change what they hold, FilesMayHaveChanged looks, and a change
 // has them written about a second later (KeepFilesNow, on the two timers),
-// or five seconds after the first change while changes keep coming. A write
-// that fails is tried again five seconds later, and after the next change. The close pauses the
-// keeping while it writes them itself, and resumes it when it is called off.
+// or five seconds after the first change while changes keep coming. The
+// write runs on a thread of its own, which posts WM_FILES_KEPT when done
+// (FilesKept). A write that fails is tried again five seconds later, then
+// after ever longer pauses up to a minute. The close pauses the keeping,
+// which waits for the write under way, while it writes the files itself
+// (KeepStateNow, KeepSettingsNow: on this thread, the files' new bytes
+// recorded), and resumes it when it is called off.
 constexpr UINT_PTR KEEP_QUIET_TIMER = 1;
 constexpr UINT_PTR KEEP_LATEST_TIMER = 2;
+constexpr UINT WM_FILES_KEPT = WM_APP + 4;
+struct WriteFailure;
 void StartKeepingFiles(HWND window);
 void FilesMayHaveChanged(HWND window);
 void KeepFilesNow(HWND window);
+void FilesKept(HWND window);
 void PauseKeepingFiles(HWND window, bool pause);
+int KeepStateNow(const unsigned char* image, WriteFailure* failure = nullptr);
+int KeepSettingsNow(const unsigned char* image, WriteFailure* failure = nullptr);
+
+// The main window takes the place and the Keep on Top setting "Values.ini"
+// kept (WindowPlace.cpp): a place on no monitor now is brought onto the
+// nearest one. False, with nothing changed, without a complete file.
+bool RestoreWindowSettings(HWND window);
 
 // A warning is not shown by colour alone: while a label warns, it is drawn
 // in the bold weight of its dialog's font (made once per dialog font), and

@@ -1,6 +1,8 @@
 // The state and project files through real files, each test in a fresh
 // working folder.
+#include "ImportSlot.h"
 #include "ProjectState.h"
+#include "SafeFile.h"
 #include "StartFolder.h"
 #include "StateCodec.h"
 #include "StateFile.h"
@@ -205,44 +207,6 @@ BOOL WINAPI HalfWriteFile(HANDLE file, LPCVOID bytes, DWORD size, LPDWORD writte
     return FALSE;
 }
 
-// The slot of this program's import address table that holds KERNEL32's
-// function of this name: a seam through which the file routines, linked
-// into this program, call a stand-in.
-void** ImportSlot(const char* function)
-{
-    BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
-    const IMAGE_NT_HEADERS* headers = reinterpret_cast<IMAGE_NT_HEADERS*>(
-        base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports =
-        headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-         dll->Name; dll++)
-    {
-        if (_stricmp(reinterpret_cast<char*>(base + dll->Name), "kernel32.dll") != 0)
-            continue;
-        auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
-        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
-        for (; name->u1.AddressOfData; name++, slot++)
-        {
-            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal))
-                continue;
-            const auto* byName =
-                reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0)
-                return reinterpret_cast<void**>(&slot->u1.Function);
-        }
-    }
-    return nullptr;
-}
-
-void PutInSlot(void** slot, void* function)
-{
-    DWORD old;
-    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old);
-    *slot = function;
-    VirtualProtect(slot, sizeof *slot, old, &old);
-}
-
 // Saved whole or not at all: a save whose writes fail partway leaves the old
 // state file, window settings and project byte for byte, and no temporary
 // file. A save that wrote over its file in place would leave half a file.
@@ -256,7 +220,7 @@ TEST_F(StateFiles, AWriteThatFailsPartwayLeavesEveryFileAsItWas)
     WriteBytes(Path("plan.prj"), oldProject);
     FillProject();
 
-    void** slot = ImportSlot("WriteFile");
+    void** slot = ImportSlot("kernel32.dll", "WriteFile");
     ASSERT_NE(slot, nullptr);
     realWriteFile = reinterpret_cast<decltype(&WriteFile)>(*slot);
     for (const bool shortCount : {true, false})
@@ -266,7 +230,8 @@ TEST_F(StateFiles, AWriteThatFailsPartwayLeavesEveryFileAsItWas)
         writesTried = 0;
         PutInSlot(slot, reinterpret_cast<void*>(HalfWriteFile));
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
-        const int state = SaveState(nullptr);
+        WriteFailure failure = {};
+        const int state = SaveStateImage(Image(true).data(), &failure);
         const DWORD error = GetLastError();
         const int tried = writesTried;
         const int settings = SaveWindowSettings(GetDesktopWindow());
@@ -277,6 +242,9 @@ TEST_F(StateFiles, AWriteThatFailsPartwayLeavesEveryFileAsItWas)
         EXPECT_GE(writesTried, 3);
         EXPECT_EQ(state, 0);
         EXPECT_EQ(error, static_cast<DWORD>(ERROR_DISK_FULL));
+        EXPECT_EQ(failure.error, static_cast<DWORD>(ERROR_DISK_FULL));
+        EXPECT_EQ(std::string(failure.temporary).rfind(Path("Values.dat."), 0), 0u)
+            << "the temporary file failed, not the target: " << failure.temporary;
         EXPECT_EQ(settings, 0);
         EXPECT_EQ(saved, 0);
         EXPECT_EQ(ReadBytes(Path("Values.dat")), oldState);
@@ -310,7 +278,7 @@ TEST_F(StateFiles, AReadThatFailsPartwayIsABusyFileNeverAShortOne)
     FillProject();
     ASSERT_EQ(SaveState(nullptr), 1);
     std::memset(&project, 0, sizeof project);
-    void** slot = ImportSlot("ReadFile");
+    void** slot = ImportSlot("kernel32.dll", "ReadFile");
     ASSERT_NE(slot, nullptr);
     realReadFile = reinterpret_cast<decltype(&ReadFile)>(*slot);
     PutInSlot(slot, reinterpret_cast<void*>(ReadFileLockedPartway));
@@ -345,7 +313,7 @@ TEST_F(StateFiles, ValuesAsksToComeBackInItsFolderAfterAnUpdate)
     ASSERT_TRUE(SetCurrentDirectoryA(Path("\x80").c_str()));
     TakeStartFolder();
     SetCurrentDirectoryA(folder.c_str());
-    void** slot = ImportSlot("RegisterApplicationRestart");
+    void** slot = ImportSlot("kernel32.dll", "RegisterApplicationRestart");
     ASSERT_NE(slot, nullptr);
     void* real = *slot;
     PutInSlot(slot, reinterpret_cast<void*>(RecordRestart));
@@ -357,16 +325,77 @@ TEST_F(StateFiles, ValuesAsksToComeBackInItsFolderAfterAnUpdate)
     EXPECT_EQ(restartLine, L"/folder \"" + widened + L"\\\u20AC\"");
 }
 
-// The state file is written through one temporary file of a fixed name, so
-// that what a killed write left there is taken over by the next one.
-TEST_F(StateFiles, ASaveReplacesTheOldFileWhole)
+// Whatever stands at the names of the kept files' temporary files (a
+// read-only file, a folder, a file another program holds, the earlier
+// versions' "Values.tmp") is passed over, never written through, and the
+// file takes none of its attributes. Leftovers of values' own pattern that
+// nobody holds go at the next start; everything else stays.
+TEST_F(StateFiles, WhatStandsInTheWayOfATemporaryFileIsPassedOver)
 {
-    WriteBytes(Path("Values.dat"), std::vector<unsigned char>(5000, 0x11));
-    WriteBytes(Path("Values.tmp"), std::vector<unsigned char>(700, 0x22));
+    char own[32];
+    std::snprintf(own, sizeof own, ".%lx.tmp", GetCurrentProcessId());
+    const std::string first = Path("Values.dat") + own;
+    WriteBytes(Path("Values.tmp"), {1});
+    SetFileAttributesA(Path("Values.tmp").c_str(), FILE_ATTRIBUTE_READONLY);
     FillProject();
-    ASSERT_EQ(SaveState(nullptr), 1);
-    EXPECT_EQ(ReadBytes(Path("Values.dat")), Image(true));
-    EXPECT_EQ(ListFolder(folder), std::vector<std::string>{"Values.dat"});
+    for (const int obstacle : {0, 1, 2})
+    {
+        SCOPED_TRACE(obstacle == 0 ? "read-only" : obstacle == 1 ? "a folder" : "held");
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (obstacle == 1)
+            ASSERT_TRUE(CreateDirectoryA(first.c_str(), nullptr));
+        else
+            WriteBytes(first, {2});
+        if (obstacle == 0)
+            SetFileAttributesA(first.c_str(), FILE_ATTRIBUTE_READONLY);
+        if (obstacle == 2)
+            held = CreateFileA(first.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        project.localValue = obstacle;
+        EXPECT_EQ(SaveState(nullptr), 1);
+        EXPECT_EQ(ReadBytes(Path("Values.dat")), Image(true));
+        EXPECT_FALSE(GetFileAttributesA(Path("Values.dat").c_str()) & FILE_ATTRIBUTE_READONLY)
+            << "the file's own attributes, not a leftover's";
+        EXPECT_EQ(ListFolder(folder).size(), 3u) << "Values.dat, Values.tmp and the obstacle";
+        CloseHandle(held);
+        SetFileAttributesA(first.c_str(), FILE_ATTRIBUTE_NORMAL);
+        RemoveDirectoryA(first.c_str());
+        DeleteFileA(first.c_str());
+    }
+
+    // A killed run's leftovers, of both files, go; names of other patterns,
+    // a read-only one and a held one stay.
+    const char* const leftovers[] = {"Values.dat.1a2b.tmp", "Values.ini.ffffffff-3.tmp",
+                                     "Values.dat.7.tmp"};
+    const char* const others[] = {"Values.dat.tmp",       "Values.dat.xyz.tmp", "Values.dat.1-.tmp",
+                                  "Values.dat.1.tmp.bak", "Values.dat.2.tmp",   "Values.ini.3.tmp"};
+    for (const char* name : leftovers)
+        WriteBytes(Path(name), {3});
+    for (const char* name : others)
+        WriteBytes(Path(name), {4});
+    SetFileAttributesA(Path("Values.dat.2.tmp").c_str(), FILE_ATTRIBUTE_READONLY);
+    HANDLE held = CreateFileA(Path("Values.ini.3.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    RemoveLeftovers();
+    CloseHandle(held);
+    std::vector<std::string> names = ListFolder(folder);
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> expected(std::begin(others), std::end(others));
+    expected.push_back("Values.dat");
+    expected.push_back("Values.tmp"); // read-only: the user's
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(names, expected);
+    SetFileAttributesA(Path("Values.tmp").c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesA(Path("Values.dat.2.tmp").c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveLeftovers();
+    EXPECT_FALSE(FileExists(Path("Values.tmp"))) << "the earlier versions' leftover";
+
+    // A target that refuses is named as the one that failed.
+    SetFileAttributesA(Path("Values.dat").c_str(), FILE_ATTRIBUTE_READONLY);
+    WriteFailure failure = {0, "x"};
+    EXPECT_EQ(SaveStateImage(Image(true).data(), &failure), 0);
+    SetFileAttributesA(Path("Values.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(failure.error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_STREQ(failure.temporary, "");
 }
 
 } // namespace

@@ -80,6 +80,19 @@ void MainWindowTest::Pump()
     }
 }
 
+bool MainWindowTest::PumpUntil(const std::function<bool()>& done, DWORD backstop)
+{
+    const DWORD start = GetTickCount();
+    while (!done())
+    {
+        if (GetTickCount() - start > backstop)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        Pump();
+    }
+    return true;
+}
+
 HWND MainWindowTest::Item(int id) const
 {
     return GetDlgItem(window, id);

@@ -5,6 +5,7 @@
 
 #include "TestFolder.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ class MainWindowTest : public InTestFolder
     void CloseForRestart();
     // Handles the messages waiting in the queue (painting, posted commands).
     static void Pump();
+    // Handles messages as they come until done() holds; false when the
+    // backstop passed first.
+    static bool PumpUntil(const std::function<bool()>& done, DWORD backstop = 10000);
 
     HWND Item(int id) const;
     std::string Text(int id) const;

@@ -8,12 +8,21 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <random>
 #include <set>
 
 namespace
 {
+
+std::string ToHex(unsigned long number)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%lx", number);
+    return text;
+}
 
 // The state the program wrote at its close.
 ProjectState SavedState(const std::string& path)
@@ -534,6 +543,79 @@ TEST_F(Program, KillsAtAnyMomentLeaveAWholeStateFile)
         EXPECT_EQ(typed.count(KeptState(Path("Values.dat")).localValue), 1u) << "round " << round;
         EXPECT_LE(ListFolder(folder).size(), 4u) << "Values.dat, Values.tmp and the row icons";
         window = Start();
+    }
+}
+
+// Whatever stands where values would make its temporary files, read-only,
+// a folder or held by another program (at the earlier versions' one name,
+// "Values.tmp", and at the names this run takes first), or what a killed run
+// left: a value kept while values runs survives a kill, the next close says
+// nothing, and no temporary file of values' own is left behind.
+TEST_F(Program, NothingInTheFolderStopsTheFilesBeingKept)
+{
+    enum Obstacle
+    {
+        READ_ONLY,
+        FOLDER,
+        HELD,
+        LEFTOVERS
+    };
+    for (const Obstacle obstacle : {READ_ONLY, FOLDER, HELD, LEFTOVERS})
+    {
+        SCOPED_TRACE(obstacle);
+        std::vector<HANDLE> held;
+        std::vector<std::string> expected = {"Values.dat", "Values.ini", "delete.ico", "edit.ico"};
+        const auto Obstruct = [&](const std::string& name)
+        {
+            if (obstacle == FOLDER)
+                CreateDirectoryA(Path(name.c_str()).c_str(), nullptr);
+            else
+                WriteBytes(Path(name.c_str()), {1});
+            if (obstacle == READ_ONLY)
+                SetFileAttributesA(Path(name.c_str()).c_str(), FILE_ATTRIBUTE_READONLY);
+            if (obstacle == HELD)
+                held.push_back(CreateFileA(Path(name.c_str()).c_str(), GENERIC_READ, 0, nullptr,
+                                           OPEN_EXISTING, 0, nullptr));
+            expected.push_back(name);
+        };
+        if (obstacle == LEFTOVERS)
+            for (const char* name : {"Values.tmp", "Values.dat.1a2b.tmp", "Values.ini.77-3.tmp"})
+                WriteBytes(Path(name), {1});
+        else
+            Obstruct("Values.tmp");
+        HWND window = Start();
+        ASSERT_TRUE(window);
+        for (const char* file : {"Values.dat", "Values.ini"})
+            if (obstacle != LEFTOVERS)
+                Obstruct(file + ("." + ToHex(process.dwProcessId)) + ".tmp");
+        SetItemText(window, IDC_LOCAL_VALUE, "7");
+        SetWindowPos(window, nullptr, 240, 160, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        EXPECT_TRUE(WaitUntil(
+            [this] {
+                return KeptState(Path("Values.dat")).localValue == 7 &&
+                       FileExists(Path("Values.ini"));
+            }))
+            << "nothing was kept";
+        TerminateProcess(process.hProcess, 0);
+        ASSERT_EQ(WaitForExit(), 0u);
+
+        window = Start();
+        ASSERT_TRUE(window);
+        EXPECT_EQ(ItemText(window, IDC_LOCAL_VALUE), "7");
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        EXPECT_EQ(WaitForExit(), 0u) << "the close did not end without a word";
+        for (HANDLE file : held)
+            CloseHandle(file);
+        std::vector<std::string> names = ListFolder(folder);
+        std::sort(names.begin(), names.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(names, expected);
+        for (const std::string& name : names)
+        {
+            SetFileAttributesA(Path(name.c_str()).c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (name.find(".ico") == std::string::npos && !DeleteFileA(Path(name.c_str()).c_str()))
+                RemoveDirectoryA(Path(name.c_str()).c_str());
+        }
     }
 }
 

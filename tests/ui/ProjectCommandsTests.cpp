@@ -471,17 +471,34 @@ TEST_F(Closing, AStateFileThatCannotBeWrittenIsAskedAbout)
     EXPECT_EQ(ReadBytes(Path("Values.ini")).size(), WINDOW_SETTINGS_SIZE);
 }
 
-// The window settings file follows the same rule, in the same question.
+// The window settings file follows the same rule, in the same question,
+// which blames it alone. Unsaved changes answered No, then Cancel: values
+// runs on with them, and the state file, which the close wrote without the
+// unsaved mark, is soon kept with it again.
 TEST_F(Closing, ASettingsFileThatCannotBeWrittenIsAskedAboutToo)
 {
     WriteBytes(Path("Values.ini"), std::vector<unsigned char>(WINDOW_SETTINGS_SIZE, 0));
     SetFileAttributesA(Path("Values.ini").c_str(), FILE_ATTRIBUTE_READONLY);
+    project.modified = true;
     std::string question;
+    ExpectModal(AnswerMessageBox("Save Data", IDNO));
     ExpectModal(AnswerMessageBox("Values", IDCANCEL, &question));
     SendMessageA(window, WM_CLOSE, 0, 0);
     SetFileAttributesA(Path("Values.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_NE(question.find("\"Values.ini\""), std::string::npos) << question;
+    EXPECT_EQ(question.find("Values.dat"), std::string::npos) << question;
     EXPECT_TRUE(IsWindow(window));
+    EXPECT_TRUE(project.modified);
+
+    const auto marked = [this]()
+    {
+        const std::vector<unsigned char> image = ReadBytes(Path("Values.dat"));
+        ProjectState kept = {};
+        return DecodeState(image.data(), image.size(), true, kept) && kept.modified;
+    };
+    EXPECT_FALSE(marked()) << "the close wrote the answered state";
+    SendMessageA(window, WM_TIMER, KEEP_QUIET_TIMER, 0);
+    EXPECT_TRUE(PumpUntil(marked)) << "the unsaved changes were never marked again";
 }
 
 TEST_F(Closing, WithoutChangesThereIsNoQuestion)
