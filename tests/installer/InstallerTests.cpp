@@ -574,6 +574,7 @@ TEST_F(Installer, InstallingAgainKeepsOneProductAndTheNextVersionUpdatesIt)
     // Its values.exe differs from this version's, and replaces it.
     ExpectProgramFiles(next + "next\\");
     ExpectUserFilesKept({"delete.ico", "edit.ico"});
+    EXPECT_EQ(UserValue(OPEN_WITH_KEY, "values.Project"), "");
 }
 
 TEST_F(Installer, UninstallExeRepairsOrRemovesAfterOneAnswerAndKeepsTheUsersFiles)
@@ -686,10 +687,11 @@ TEST_F(Installer, TheSetupInstallsPassivelyAndKeepsItsPackageUntilValuesIsRemove
     EXPECT_FALSE(FileExists(KnownFolder(CSIDL_LOCAL_APPDATA) + "\\Package Cache"));
 }
 
-// The next version's setup program, opened while values runs in two folders,
-// one hung for a while: a hung values is never ended; once it answers, both
-// close, the update runs, and both come back, of the new version, as they
-// were, the unsaved change still unsaved.
+// The next version's setup program while values runs in two folders, one
+// hung for a while. A hung values is never ended: /passive gives up, and
+// starts again the one it closed; opened, it says so and offers Try Again.
+// Once it answers, both close, the update runs, and both come back, of the
+// new version, as they were, the unsaved change still unsaved.
 TEST_F(Installer, TheNextSetupUpdatesWhileValuesRunsAndStartsItAgainAsItWas)
 {
     EXPECT_EQ(RunSetup(ThisSetup(), L"/quiet").code, 0u);
@@ -705,12 +707,25 @@ TEST_F(Installer, TheNextSetupUpdatesWhileValuesRunsAndStartsItAgainAsItWas)
     HWND otherWindow = WaitForWindow(other.dwProcessId, "Values");
     ASSERT_TRUE(otherWindow);
     SetItemText(otherWindow, IDC_LOCAL_VALUE, "3");
-    Release(other);
 
     ASSERT_NE(SuspendThread(menu.hThread), static_cast<DWORD>(-1));
     EXPECT_EQ(RunSetup(NextSetup(), L"/passive").code, static_cast<DWORD>(ERROR_INSTALL_FAILURE));
     EXPECT_EQ(ProductInfo(INSTALLPROPERTY_VERSIONSTRING), VALUES_VERSION);
     EXPECT_EQ(WaitForSingleObject(menu.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    // The other one it closed meanwhile is back, a process of its own.
+    EXPECT_TRUE(WaitUntil(
+        [&other]
+        {
+            const std::vector<HWND> shown = ValuesWindows();
+            return shown.size() == 2 && std::none_of(shown.begin(), shown.end(),
+                                                     [&other](HWND window)
+                                                     {
+                                                         DWORD id = 0;
+                                                         GetWindowThreadProcessId(window, &id);
+                                                         return id == other.dwProcessId;
+                                                     });
+        },
+        DIALOG_PATIENCE_MS));
 
     PROCESS_INFORMATION setup = Start("\"" + NextSetup() + "\"");
     HWND question = WaitForWindow(setup.dwProcessId, "values Setup");
@@ -742,6 +757,7 @@ TEST_F(Installer, TheNextSetupUpdatesWhileValuesRunsAndStartsItAgainAsItWas)
     Release(setup);
     EXPECT_EQ(WaitForExitCode(menu.hProcess), 0u);
     Release(menu);
+    Release(other);
     EXPECT_EQ(ProductInfo(INSTALLPROPERTY_VERSIONSTRING), VALUES_NEXT_VERSION);
     ExpectProgramFiles(BuildTree() + "installer-tests\\next\\");
     EXPECT_EQ(ListFolder(PackageCache()),
