@@ -53,15 +53,13 @@ if [ -n "$missing" ]; then
     echo "build-package: cannot build $output; these inputs are missing or empty:$missing" >&2
     exit 1
 fi
-tools="wixl msibuild msiinfo python3 sha256sum"
-[ -z "$sign" ] || tools="$tools osslsigncode"
-for tool in $tools; do
+for tool in wixl msibuild msiinfo python3 sha256sum; do
     command -v $tool >/dev/null 2>&1 ||
         { echo "build-package: $tool is not installed (scripts/setup.sh installs it)" >&2; exit 1; }
 done
-if [ -n "$sign" ] && [ ! -f "${VALUES_SIGN_PFX:-}" ]; then
-    echo "build-package: cannot sign: VALUES_SIGN_PFX names no file (${VALUES_SIGN_PFX:-not set})" >&2
-    exit 1
+if [ -n "$sign" ]; then
+    . "$here/sign.sh"
+    CanSign
 fi
 epoch=${SOURCE_DATE_EPOCH:-$(date +%s)}
 
@@ -76,21 +74,6 @@ for program in $programs; do
         exit 1
     fi
 done
-
-# Signs one file of the staging folder in place. The password reaches
-# osslsigncode on its standard input, not on a command line others can read.
-Sign()
-{
-    file=$1
-    shift
-    set -- "$@" -pkcs12 "$VALUES_SIGN_PFX" -h sha256
-    [ -z "${VALUES_SIGN_PASSWORD:-}" ] || set -- "$@" -readpass -
-    [ -z "${VALUES_SIGN_TIMESTAMP:-}" ] || set -- "$@" -ts "$VALUES_SIGN_TIMESTAMP"
-    printf '%s' "${VALUES_SIGN_PASSWORD:-}" |
-        osslsigncode sign "$@" -in "$file" -out "$file.signed" >/dev/null ||
-        { echo "build-package: osslsigncode could not sign $(basename "$file")" >&2; exit 1; }
-    mv "$file.signed" "$file"
-}
 
 # wixl finds sources only by names relative to its working folder, so the
 # package is made in a folder holding a copy of each.
@@ -117,9 +100,25 @@ touch -d "@$epoch" "$stage"/*
 # has been asked for: Uninstall.exe's "/i {code}", or the package opened
 # again. /qn shows neither, and a minor upgrade, which sets REINSTALL, never
 # sees the second.
+#
+# wixl writes the install location's custom action after InstallFinalize and
+# of another type, whatever the source says: it is set right after costing,
+# where the program folder is known, in time for the product's registration.
+# And it writes no file names into the RemoveFile table: the packages the
+# setup program keeps go with values, then their folder, then the package
+# cache when nothing else is left in it. This version's package is named as
+# well, for Wine's installer takes a wildcard for a plain name.
 (cd "$here" && msibuild "$stage/$name" -i Dialog.idt -i Control.idt -i ControlEvent.idt \
     -i TextStyle.idt -q "UPDATE File SET Version = '$version.0'
         WHERE File = 'values.exe' OR File = 'Vantrel.dll' OR File = 'Uninstall.exe'" \
+    -q "UPDATE CustomAction SET Type = 51 WHERE Action = 'SetInstallLocation'" \
+    -q "UPDATE InstallExecuteSequence SET Sequence = 1001 WHERE Action = 'SetInstallLocation'" \
+    -q "INSERT INTO RemoveFile (FileKey, Component_, FileName, DirProperty, InstallMode)
+        VALUES ('RemoveCachedPackages', 'PackageCache', '*.msi', 'SETUPCACHE', 2)" \
+    -q "INSERT INTO RemoveFile (FileKey, Component_, FileName, DirProperty, InstallMode)
+        VALUES ('RemoveCachedPackage', 'PackageCache', 'values-$version.msi', 'SETUPCACHE', 2)" \
+    -q "INSERT INTO RemoveFile (FileKey, Component_, DirProperty, InstallMode)
+        VALUES ('RemoveSetupCache', 'PackageCache', 'SETUPCACHE', 2)" \
     -q "INSERT INTO InstallUISequence (Action, Condition, Sequence)
         VALUES ('InstallDlg', 'NOT Installed', 740)" -q "INSERT INTO InstallUISequence
         (Action, Condition, Sequence)

@@ -13,7 +13,7 @@ file=$2
 shift 2
 
 SYSTEM_DLLS="kernel32 user32 gdi32 shell32 comdlg32 comctl32 advapi32 ole32
-oleaut32 shlwapi version winmm ws2_32 uxtheme msvcrt"
+oleaut32 shlwapi version winmm ws2_32 uxtheme msvcrt msi"
 
 # The lower-case name without ".dll".
 Plain() {

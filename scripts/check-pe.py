@@ -21,12 +21,15 @@ file itself:
   list of its exported names;
 - the version: the version resource's file and product version, its product
   name, publisher, description and file name, and the version the manifest
-  gives the program's own assembly, all the project's.
+  gives the program's own assembly, all the project's;
+- what the manifest asks of Windows: to run as the user who started it
+  (as-invoker), at the display's own scale (dpi-aware), with version 6 of
+  the common controls (common-controls-6).
 
   check-pe.py [--machine i386|x86-64] [--gui] [--dll-folder DIR]...
               [--require-dll NAME]... [--forbid-dll NAME]...
               [--resources TYPE:ID,...] [--exports NAME,NAME...]
-              [--version X.Y.Z --publisher NAME] FILE
+              [--version X.Y.Z --publisher NAME] [--manifest-needs NAME,...] FILE
   check-pe.py --print-version FILE
 
 Prints what it found, and exits 1 with the reasons when a check fails.
@@ -43,7 +46,7 @@ import xml.etree.ElementTree as ElementTree
 MACHINES = {0x14C: "i386", 0x8664: "x86-64"}
 SUBSYSTEM_GUI = 2
 DIRECTORY_EXPORT, DIRECTORY_IMPORT, DIRECTORY_RESOURCE, DIRECTORY_IAT, DIRECTORY_DELAY = 0, 1, 2, 12, 13
-RESOURCE_TYPES = {"ICON": 3, "MENU": 4, "DIALOG": 5, "ACCELERATOR": 9, "GROUP_ICON": 14, "VERSION": 16, "MANIFEST": 24}
+RESOURCE_TYPES = {"ICON": 3, "MENU": 4, "DIALOG": 5, "ACCELERATOR": 9, "RCDATA": 10, "GROUP_ICON": 14, "VERSION": 16, "MANIFEST": 24}
 FIXED_FILE_INFO_SIGNATURE = 0xFEEF04BD
 SECTION_CODE = 0x20
 SECTION_EXECUTE = 0x20000000
@@ -280,6 +283,34 @@ def check_version(image, args):
     return problems
 
 
+ASSEMBLY_V1 = "{urn:schemas-microsoft-com:asm.v1}"
+ASSEMBLY_V3 = "{urn:schemas-microsoft-com:asm.v3}"
+WINDOWS_SETTINGS = "{http://schemas.microsoft.com/SMI/2005/WindowsSettings}"
+
+
+def manifest_gives(root, need):
+    """Whether a parsed manifest asks Windows for one of --manifest-needs."""
+    if need == "as-invoker":
+        return any(e.get("level") == "asInvoker" for e in root.iter(ASSEMBLY_V3 + "requestedExecutionLevel"))
+    if need == "dpi-aware":
+        return any((e.text or "").strip().lower() in ("true", "true/pm", "per monitor") for e in root.iter(WINDOWS_SETTINGS + "dpiAware"))
+    if need == "common-controls-6":
+        return any(
+            e.get("name") == "Microsoft.Windows.Common-Controls" and e.get("version") == "6.0.0.0"
+            for dependency in root.iter(ASSEMBLY_V1 + "dependentAssembly")
+            for e in dependency.iter(ASSEMBLY_V1 + "assemblyIdentity")
+        )
+    raise BadImage("no such manifest check: %s" % need)
+
+
+def check_manifest(image, needs):
+    manifest = image.resource_data(RESOURCE_TYPES["MANIFEST"], 1)
+    if manifest is None:
+        return ["it has no manifest"]
+    root = ElementTree.fromstring(manifest)
+    return ["its manifest does not ask for %s" % need for need in needs.split(",") if not manifest_gives(root, need)]
+
+
 def find_dll(folders, name):
     for folder in folders:
         try:
@@ -354,6 +385,8 @@ def check(image, args):
 
     if args.version:
         problems += check_version(image, args)
+    if args.manifest_needs:
+        problems += check_manifest(image, args.manifest_needs)
 
     if args.exports is not None:
         expected = sorted(name for name in args.exports.split(",") if name)
@@ -375,6 +408,7 @@ def main():
     parser.add_argument("--resources", help="TYPE:ID,... such as DIALOG:101,MANIFEST:1")
     parser.add_argument("--version", help="the project's version, X.Y.Z")
     parser.add_argument("--publisher", default="")
+    parser.add_argument("--manifest-needs", help="as-invoker,dpi-aware,common-controls-6")
     parser.add_argument("--print-version", action="store_true")
     parser.add_argument("file")
     args = parser.parse_args()

@@ -1,10 +1,11 @@
 #!/bin/sh
 # Builds the installer package of the 32-bit programs, values-<version>.msi,
-# at the top of build/windows, from the programs make test tests there, with
-# SHA256SUMS beside it, and says where they are. When VALUES_SIGN_PFX names a
+# and its setup program, values-<version>-setup.exe, at the top of
+# build/windows, from the programs make test tests there, with SHA256SUMS
+# beside them, and says where they are. When VALUES_SIGN_PFX names a
 # certificate (a PKCS#12 file; its password in VALUES_SIGN_PASSWORD, a
-# timestamp server in VALUES_SIGN_TIMESTAMP), the package is built signed as
-# well, in build/windows/signed; the programs and the package of
+# timestamp server in VALUES_SIGN_TIMESTAMP), both are built signed as well,
+# in build/windows/signed; the programs, the package and the setup program of
 # build/windows stay unsigned.
 set -e
 # A certificate is named from where make package was started.
@@ -17,7 +18,7 @@ cd "$(dirname "$0")/.."
 # The i686 tree configured as scripts/test.sh configures it, so that nothing
 # is built again.
 cmake --preset windows -DVALUES_RUN_WINE_TESTS=ON >/dev/null
-cmake --build --preset windows --target values_package
+cmake --build --preset windows --target Setup
 
 package=$(sed -n 's/^VALUES_PACKAGE:INTERNAL=//p' build/windows/CMakeCache.txt)
 if [ -z "$package" ] || [ ! -s "$package" ]; then
@@ -26,12 +27,13 @@ if [ -z "$package" ] || [ ! -s "$package" ]; then
 fi
 if [ -n "${VALUES_SIGN_PFX:-}" ]; then
     export VALUES_SIGN_PFX
-    cmake --build --preset windows --target values_signed_package
+    cmake --build --preset windows --target values_signed_release
     package=$(dirname "$package")/signed/$(basename "$package")
-    echo "The installer package (x86, installs values for the current user), signed:"
+    echo "The setup program and its installer package (x86, install values for the current user), signed:"
 else
     echo "Not signed: VALUES_SIGN_PFX names no certificate."
-    echo "The installer package (x86, installs values for the current user):"
+    echo "The setup program and its installer package (x86, install values for the current user):"
 fi
+echo "  ${package%.msi}-setup.exe"
 echo "  $package"
 echo "  $(dirname "$package")/SHA256SUMS"

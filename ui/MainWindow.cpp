@@ -7,6 +7,7 @@
 #include "ProjectState.h"
 #include "RangeMapping.h"
 #include "StartFolder.h"
+#include "StartFolderQuestion.h"
 #include "Vantrel.h"
 #include "WindowSettings.h"
 #include "resource.h"
@@ -363,6 +364,7 @@ static void ChangeScale(HWND window, UINT dpiX, UINT dpiY, const RECT* suggested
 static void InitMainWindow(HWND window)
 {
     mainWindow = window;
+    startFolderQuestion = RegisterWindowMessageW(START_FOLDER_QUESTION);
     ChooseLabelColours(HighContrastOn());
     SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadProgramIcon(0, 0)));
     // The title bar and the taskbar want the 16-pixel picture, not the large
@@ -431,6 +433,9 @@ static INT_PTR Answer(HWND window, LONG_PTR result)
 
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // A registered message's number is known only at run time.
+    if (message == startFolderQuestion && message != 0)
+        return Answer(window, AnswerStartFolder(window, reinterpret_cast<HWND>(wParam)));
     switch (message)
     {
     case WM_INITDIALOG:

@@ -118,6 +118,12 @@ BOOL TakeHandedProject(HWND window, const COPYDATASTRUCT* data);
 void OpenHandedProject(HWND window);
 void ForgetHandedProject();
 
+// The setup program asks, before an update closes values, for the folder to
+// start it in again (StartFolderQuestion.h): the main window answers the
+// asking window, and returns whether it did.
+extern UINT startFolderQuestion;
+BOOL AnswerStartFolder(HWND window, HWND asker);
+
 // Main window.
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Reads "Values.dat", creates the main window from its template, shows it,

@@ -3,11 +3,13 @@
 // shortcuts and the real Uninstall.exe. Each test changes the Wine prefix it
 // runs in, so fresh-prefix.sh gives every one a new prefix of its own.
 //
-// The build tree (this program's bin\..) holds values-<version>.msi, and
-// installer-tests\ holds values-<next version>.msi and, in next\, the
-// programs that package carries.
+// The build tree (this program's bin\..) holds values-<version>.msi and its
+// setup program, and installer-tests\ holds values-<next version>.msi, its
+// setup program and, in next\, the programs that package carries.
 #include "ProgramFixture.h"
+#include "SetupResource.h"
 #include "StateCodec.h"
+#include "resource.h"
 
 #include <windows.h>
 #include <msi.h>
@@ -17,6 +19,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -192,24 +196,28 @@ std::string VisibleWindows(DWORD process)
 }
 
 // Waits for an installer process to end, and returns its exit code. It fails
-// the test, and ends the process, when it shows a window (nobody is there to
-// answer it) or does not end in time.
-DWORD WaitForInstaller(HANDLE process, DWORD processId)
+// the test, and ends the process, when it shows a window it is not expected
+// to show (nobody is there to answer it), or does not end in time.
+DWORD WaitForInstaller(HANDLE process, DWORD processId,
+                       const std::function<bool(HWND)>& expected = nullptr)
 {
-    for (DWORD waited = 0; waited < INSTALL_PATIENCE_MS; waited += 100)
+    for (DWORD waited = 0; waited < INSTALL_PATIENCE_MS; waited += 20)
     {
-        if (WaitForSingleObject(process, 100) == WAIT_OBJECT_0)
+        if (WaitForSingleObject(process, 20) == WAIT_OBJECT_0)
         {
             DWORD code = 0;
             GetExitCodeProcess(process, &code);
             return code;
         }
-        const std::string shown = VisibleWindows(processId);
-        if (!shown.empty())
+        for (HWND window : ShownWindows(processId))
         {
-            ADD_FAILURE() << "the installer showed what nobody expected:" << shown;
-            TerminateProcess(process, 99);
-            return 99;
+            if (!expected || !expected(window))
+            {
+                ADD_FAILURE() << "the installer showed what nobody expected:"
+                              << VisibleWindows(processId);
+                TerminateProcess(process, 99);
+                return 99;
+            }
         }
     }
     ADD_FAILURE() << "the installer did not end";
@@ -254,6 +262,125 @@ DWORD Msiexec(const std::string& arguments)
 std::string Package()
 {
     return BuildTree() + "values-" VALUES_VERSION ".msi";
+}
+
+std::string ThisSetup()
+{
+    return BuildTree() + "values-" VALUES_VERSION "-setup.exe";
+}
+
+std::string NextSetup()
+{
+    return BuildTree() + "installer-tests\\values-" VALUES_NEXT_VERSION "-setup.exe";
+}
+
+// Where the setup programs keep the package they installed.
+std::string PackageCache()
+{
+    return KnownFolder(CSIDL_LOCAL_APPDATA) + "\\Package Cache\\" + PRODUCT_CODE;
+}
+
+std::wstring Wide(const std::string& text)
+{
+    std::wstring wide(text.size() + 1, L'\0');
+    wide.resize(
+        MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], static_cast<int>(wide.size())) -
+        1);
+    return wide;
+}
+
+// A setup program's own window asking nothing: no Update, Try Again or OK
+// button (a message box has one).
+bool AsksNothing(HWND window)
+{
+    char caption[64] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    return std::string(caption) == "values Setup" && !IsWindowVisible(GetDlgItem(window, IDOK));
+}
+
+struct SetupRun
+{
+    DWORD code;
+    bool progressShown;
+};
+
+// Runs a setup program with these switches (wide: paths in any language)
+// to its end. With /passive it may show its progress, and nothing else;
+// otherwise nothing at all.
+SetupRun RunSetup(const std::string& setup, const std::wstring& switches)
+{
+    std::wstring line = L"\"" + Wide(setup) + L"\" " + switches;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+    {
+        ADD_FAILURE() << "cannot start " << setup << ": error " << GetLastError();
+        return {99, false};
+    }
+    const bool passive = switches.find(L"/passive") != std::wstring::npos;
+    SetupRun run = {0, false};
+    run.code = WaitForInstaller(process.hProcess, process.dwProcessId,
+                                [&run, passive](HWND window)
+                                {
+                                    run.progressShown =
+                                        run.progressShown ||
+                                        IsWindowVisible(GetDlgItem(window, IDC_SETUP_PROGRESS));
+                                    return passive && AsksNothing(window);
+                                });
+    Release(process);
+    return run;
+}
+
+// A setup program that shows one message and ends: the message, answered
+// with OK, and its exit code.
+struct SetupMessage
+{
+    std::string text;
+    DWORD code;
+};
+
+SetupMessage RunTellingSetup(const std::string& setup, const std::string& switches = "")
+{
+    PROCESS_INFORMATION process = Start("\"" + setup + "\" " + switches);
+    HWND box = WaitForWindow(process.dwProcessId, "values Setup");
+    const std::string text = box ? ItemText(box, 0xFFFF) : "(no message)";
+    Press(box, IDOK);
+    const DWORD code = WaitForExitCode(process.hProcess);
+    if (code == 0xDEADBEEF)
+        TerminateProcess(process.hProcess, 99);
+    Release(process);
+    return {text, code};
+}
+
+// values' main windows, of every process: visible dialogs captioned
+// "Values" without an owner.
+BOOL CALLBACK AddValuesWindow(HWND window, LPARAM list)
+{
+    char text[16] = {};
+    char name[16] = {};
+    GetWindowTextA(window, text, sizeof text);
+    GetClassNameA(window, name, sizeof name);
+    if (IsWindowVisible(window) && !GetWindow(window, GW_OWNER) && std::string(text) == "Values" &&
+        std::string(name) == "#32770")
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> ValuesWindows()
+{
+    std::vector<HWND> windows;
+    EnumWindows(AddValuesWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+// The process of a window, to wait for.
+HANDLE ProcessOf(HWND window)
+{
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    return OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
 }
 
 // The installer's dialog (Install or Repair, Remove), shown by whichever
@@ -431,18 +558,23 @@ TEST_F(Installer, InstallingAgainKeepsOneProductAndTheNextVersionUpdatesIt)
     EXPECT_EQ(ProductInfo(INSTALLPROPERTY_VERSIONSTRING), VALUES_VERSION);
     ExpectUserFilesKept({"delete.ico", "edit.ico"});
 
-    // The update as the README gives it, with the installer's own interface:
-    // it must not stop at the maintenance dialog.
+    // The next version's setup program, while another program holds a file
+    // of values: it stops rather than leave the new files for the next start
+    // of Windows. Then it updates.
+    HMODULE held = LoadLibraryA((InstallFolder() + "\\Vantrel.dll").c_str());
+    ASSERT_TRUE(held);
+    EXPECT_EQ(RunSetup(NextSetup(), L"/quiet").code, static_cast<DWORD>(ERROR_INSTALL_FAILURE));
+    EXPECT_EQ(ProductInfo(INSTALLPROPERTY_VERSIONSTRING), VALUES_VERSION);
+    FreeLibrary(held);
+    EXPECT_EQ(RunSetup(NextSetup(), L"/quiet").code, 0u);
     const std::string next = BuildTree() + "installer-tests\\";
-    EXPECT_EQ(Msiexec("/i \"" + next +
-                      "values-" VALUES_NEXT_VERSION ".msi\" REINSTALL=ALL REINSTALLMODE=vomus"),
-              0u);
     EXPECT_EQ(InstalledProducts(), 1);
     EXPECT_EQ(ProductInfo(INSTALLPROPERTY_VERSIONSTRING), VALUES_NEXT_VERSION);
     EXPECT_EQ(UninstallEntry("DisplayVersion"), VALUES_NEXT_VERSION);
     // Its values.exe differs from this version's, and replaces it.
     ExpectProgramFiles(next + "next\\");
     ExpectUserFilesKept({"delete.ico", "edit.ico"});
+    EXPECT_EQ(UserValue(OPEN_WITH_KEY, "values.Project"), "");
 }
 
 TEST_F(Installer, UninstallExeRepairsOrRemovesAfterOneAnswerAndKeepsTheUsersFiles)
@@ -496,12 +628,13 @@ TEST_F(Installer, UninstallExeRepairsOrRemovesAfterOneAnswerAndKeepsTheUsersFile
     ExpectUserFilesKept({});
 }
 
-// The package signed as a release is installs its signed programs, which run:
-// values with Vantrel.dll, and Uninstall.exe, which removes it.
+// The setup program signed as a release is installs its signed package's
+// signed programs, which run: values with Vantrel.dll, and Uninstall.exe,
+// which removes it.
 TEST_F(Installer, TheSignedPackageInstallsAndItsProgramsRun)
 {
     const std::string folder = BuildTree() + "installer-tests\\signed\\";
-    InstallQuietly(folder + "values-" VALUES_VERSION ".msi");
+    EXPECT_EQ(RunSetup(folder + "values-" VALUES_VERSION "-setup.exe", L"/quiet").code, 0u);
     ExpectProgramFiles(folder + "contents\\Programs\\values\\");
     RunValuesFromTheStartMenu();
     PROCESS_INFORMATION uninstall =
@@ -509,6 +642,168 @@ TEST_F(Installer, TheSignedPackageInstallsAndItsProgramsRun)
     Release(uninstall);
     EXPECT_EQ(AnswerDialog("&Remove"), 0u);
     EXPECT_EQ(MsiQueryProductStateA(PRODUCT_CODE), INSTALLSTATE_UNKNOWN);
+}
+
+// A fresh install by the setup program's /passive: its progress alone. The
+// package stays in the package cache, where a repair finds it, until values
+// is removed. The same version again changes nothing unasked, and neither
+// does a switch it does not know.
+TEST_F(Installer, TheSetupInstallsPassivelyAndKeepsItsPackageUntilValuesIsRemoved)
+{
+    const std::string log = KnownFolder(CSIDL_LOCAL_APPDATA) + "\\setup";
+    const std::wstring logName = Wide(log) + L"\x30ed\x30b0.log";
+    const SetupRun install = RunSetup(ThisSetup(), L"/passive /log \"" + logName + L"\"");
+    EXPECT_EQ(install.code, 0u);
+    EXPECT_TRUE(install.progressShown);
+    EXPECT_NE(GetFileAttributesW(logName.c_str()), INVALID_FILE_ATTRIBUTES) << "no log";
+    EXPECT_EQ(ProductInfo(INSTALLPROPERTY_VERSIONSTRING), VALUES_VERSION);
+    ExpectProgramFiles(ProgramFolder());
+    EXPECT_PRED2(SamePath, ProductInfo(INSTALLPROPERTY_INSTALLLOCATION), InstallFolder());
+    EXPECT_PRED2(SamePath, ProductInfo(INSTALLPROPERTY_INSTALLSOURCE), PackageCache());
+    EXPECT_EQ(ListFolder(PackageCache()),
+              std::vector<std::string>{"values-" VALUES_VERSION ".msi"});
+    EXPECT_EQ(ReadBytes(PackageCache() + "\\values-" VALUES_VERSION ".msi"), ReadBytes(Package()));
+
+    // A repair would put back a file gone missing: nothing is repaired.
+    ASSERT_TRUE(DeleteFileA((InstallFolder() + "\\edit.ico").c_str()));
+    EXPECT_EQ(RunSetup(ThisSetup(), L"/quiet").code, 0u);
+    EXPECT_EQ(RunSetup(ThisSetup(), L"/passive").code, 0u);
+    EXPECT_EQ(RunSetup(ThisSetup(), L"/quiet /bogus").code,
+              static_cast<DWORD>(ERROR_INVALID_COMMAND_LINE));
+    EXPECT_FALSE(FileExists(InstallFolder() + "\\edit.ico"));
+    // Opened, it asks as Uninstall.exe's installer does: Repair, Remove or Cancel.
+    PROCESS_INFORMATION opened = Start("\"" + ThisSetup() + "\"");
+    Release(opened);
+    EXPECT_EQ(AnswerDialog("Cancel"), static_cast<DWORD>(ERROR_INSTALL_USEREXIT));
+    // Without /quiet, the usage says which switch it does not know.
+    const SetupMessage usage = RunTellingSetup(ThisSetup(), "/bogus");
+    EXPECT_EQ(usage.text.find("values Setup does not know \"/bogus\"."), 0u) << usage.text;
+    EXPECT_EQ(usage.code, static_cast<DWORD>(ERROR_INVALID_COMMAND_LINE));
+
+    PROCESS_INFORMATION uninstall =
+        Start("\"" + InstallFolder() + "\\Uninstall.exe\"", InstallFolder());
+    Release(uninstall);
+    EXPECT_EQ(AnswerDialog("&Remove"), 0u);
+    EXPECT_FALSE(FileExists(KnownFolder(CSIDL_LOCAL_APPDATA) + "\\Package Cache"));
+}
+
+// The next version's setup program while values runs in two folders, one
+// hung for a while. A hung values is never ended: /passive gives up, and
+// starts again the one it closed; opened, it says so and offers Try Again.
+// Once it answers, both close, the update runs, and both come back, of the
+// new version, as they were, the unsaved change still unsaved.
+TEST_F(Installer, TheNextSetupUpdatesWhileValuesRunsAndStartsItAgainAsItWas)
+{
+    EXPECT_EQ(RunSetup(ThisSetup(), L"/quiet").code, 0u);
+    const Shortcut shortcut = ReadShortcut(MenuFolder() + "\\values.lnk");
+    PROCESS_INFORMATION menu = Start("\"" + shortcut.target + "\"", shortcut.workingFolder);
+    HWND window = WaitForWindow(menu.dwProcessId, "Values");
+    ASSERT_TRUE(window);
+    SetItemText(window, IDC_LOCAL_VALUE, "7");
+    ASSERT_TRUE(EnterRange(OpenMainRangeDialog(menu.dwProcessId, window), "0", "200"));
+    const std::string sums = KnownFolder(CSIDL_LOCAL_APPDATA) + "\\Sums";
+    ASSERT_TRUE(CreateDirectoryA(sums.c_str(), nullptr));
+    PROCESS_INFORMATION other = Start("\"" + shortcut.target + "\" /folder \"" + sums + "\"", sums);
+    HWND otherWindow = WaitForWindow(other.dwProcessId, "Values");
+    ASSERT_TRUE(otherWindow);
+    SetItemText(otherWindow, IDC_LOCAL_VALUE, "3");
+
+    ASSERT_NE(SuspendThread(menu.hThread), static_cast<DWORD>(-1));
+    EXPECT_EQ(RunSetup(NextSetup(), L"/passive").code, static_cast<DWORD>(ERROR_INSTALL_FAILURE));
+    EXPECT_EQ(ProductInfo(INSTALLPROPERTY_VERSIONSTRING), VALUES_VERSION);
+    EXPECT_EQ(WaitForSingleObject(menu.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    // The other one it closed meanwhile is back, a process of its own.
+    EXPECT_TRUE(WaitUntil(
+        [&other]
+        {
+            const std::vector<HWND> shown = ValuesWindows();
+            return shown.size() == 2 && std::none_of(shown.begin(), shown.end(),
+                                                     [&other](HWND window)
+                                                     {
+                                                         DWORD id = 0;
+                                                         GetWindowThreadProcessId(window, &id);
+                                                         return id == other.dwProcessId;
+                                                     });
+        },
+        DIALOG_PATIENCE_MS));
+
+    PROCESS_INFORMATION setup = Start("\"" + NextSetup() + "\"");
+    HWND question = WaitForWindow(setup.dwProcessId, "values Setup");
+    ASSERT_TRUE(question);
+    EXPECT_EQ(ItemText(question, IDC_SETUP_TEXT)
+                  .find("values " VALUES_VERSION
+                        " is installed. This setup holds values " VALUES_NEXT_VERSION "."),
+              0u)
+        << ItemText(question, IDC_SETUP_TEXT);
+    Press(question, IDOK);
+    ASSERT_TRUE(WaitUntil([question] { return ItemText(question, IDOK) == "&Try Again"; },
+                          DIALOG_PATIENCE_MS));
+    EXPECT_NE(ItemText(question, IDC_SETUP_TEXT).find("does not close"), std::string::npos);
+    EXPECT_EQ(WaitForSingleObject(menu.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    ResumeThread(menu.hThread);
+    const DWORD start = GetTickCount();
+    Press(question, IDOK);
+    ASSERT_TRUE(WaitUntil(
+        [question] {
+            return ItemText(question, IDC_SETUP_TEXT) == "values is updated to " VALUES_NEXT_VERSION
+                                                         ".";
+        },
+        INSTALL_PATIENCE_MS))
+        << ItemText(question, IDC_SETUP_TEXT);
+    std::cout << "The update, two values closed and started again: " << GetTickCount() - start
+              << " ms\n";
+    Press(question, IDCANCEL);
+    EXPECT_EQ(WaitForExitCode(setup.hProcess), 0u);
+    Release(setup);
+    EXPECT_EQ(WaitForExitCode(menu.hProcess), 0u);
+    Release(menu);
+    Release(other);
+    EXPECT_EQ(ProductInfo(INSTALLPROPERTY_VERSIONSTRING), VALUES_NEXT_VERSION);
+    ExpectProgramFiles(BuildTree() + "installer-tests\\next\\");
+    EXPECT_EQ(ListFolder(PackageCache()),
+              std::vector<std::string>{"values-" VALUES_NEXT_VERSION ".msi"});
+
+    ASSERT_TRUE(WaitUntil([] { return ValuesWindows().size() == 2; }, DIALOG_PATIENCE_MS));
+    for (HWND back : ValuesWindows())
+    {
+        HANDLE process = ProcessOf(back);
+        char image[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        QueryFullProcessImageNameA(process, 0, image, &size);
+        EXPECT_PRED2(SamePath, image, InstallFolder() + "\\values.exe");
+        const bool unsaved = ItemText(back, IDC_LOCAL_VALUE) == "7";
+        EXPECT_EQ(ItemText(back, IDC_LOCAL_VALUE), unsaved ? "7" : "3");
+        EXPECT_EQ(ItemText(back, IDC_MAIN_RANGE), unsaved ? "0 to 200" : "0 to 0");
+        Press(back, IDM_EXIT);
+        if (unsaved)
+        {
+            DWORD id = 0;
+            GetWindowThreadProcessId(back, &id);
+            HWND ask = WaitForWindow(id, "Save Data", back);
+            ASSERT_TRUE(ask) << "the unsaved change was lost";
+            Press(ask, IDNO);
+        }
+        EXPECT_EQ(WaitForExitCode(process), 0u);
+        CloseHandle(process);
+    }
+}
+
+// The setup program of this version over the next one: it says which version
+// is installed, and changes nothing, whatever its switches.
+TEST_F(Installer, AnOlderSetupRefusesAndChangesNothing)
+{
+    EXPECT_EQ(RunSetup(NextSetup(), L"/quiet").code, 0u);
+    const SetupMessage told = RunTellingSetup(ThisSetup());
+    EXPECT_EQ(told.text, "values " VALUES_NEXT_VERSION
+                         " is installed, which is newer than values " VALUES_VERSION
+                         " that this setup holds.\n\nNothing was changed.");
+    EXPECT_EQ(told.code, static_cast<DWORD>(ERROR_PRODUCT_VERSION));
+    for (const wchar_t* switches : {L"/quiet", L"/passive /norestart"})
+        EXPECT_EQ(RunSetup(ThisSetup(), switches).code, static_cast<DWORD>(ERROR_PRODUCT_VERSION));
+    EXPECT_EQ(ProductInfo(INSTALLPROPERTY_VERSIONSTRING), VALUES_NEXT_VERSION);
+    ExpectProgramFiles(BuildTree() + "installer-tests\\next\\");
+    EXPECT_EQ(ListFolder(PackageCache()),
+              std::vector<std::string>{"values-" VALUES_NEXT_VERSION ".msi"});
 }
 
 } // namespace

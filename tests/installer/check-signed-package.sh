@@ -1,11 +1,13 @@
 #!/bin/sh
 # The package make-signed-package.sh signed, checked as a signed release is:
-# it and its programs verify, each with the digest of its unsigned
-# counterpart (the tree's program, which installer_package_is_reproducible
-# finds unsigned; the package built from the signed programs); its package
-# code is new; one changed byte in a signed file fails verification.
-#   check-signed-package.sh SIGNED-PACKAGE BIN-FOLDER UNSIGNED-PACKAGE VERSION PRODUCT-CODE
-#       PUBLISHER BUILD-PACKAGE-COMMAND... x86|x64     (the command up to its architecture)
+# it, its programs and the setup program beside it verify, each with the
+# digest of its unsigned counterpart (the tree's program, which
+# installer_package_is_reproducible finds unsigned; the package built from
+# the signed programs; the setup program linked with the signed package);
+# the setup carries the signed package; its package code is new; one changed
+# byte in a signed file fails verification.
+#   check-signed-package.sh SIGNED-PACKAGE BIN-FOLDER UNSIGNED-PACKAGE UNSIGNED-SETUP VERSION
+#       PRODUCT-CODE PUBLISHER BUILD-PACKAGE-COMMAND... x86|x64  (the command up to its architecture)
 package=$1
 bin=$2
 signed=$(dirname "$package")
@@ -24,12 +26,13 @@ Verify() {
 package_code=$(msiinfo suminfo "$package" | grep "^Revision number")
 [ "$package_code" != "$(msiinfo suminfo "$3" | grep "^Revision number")" ] ||
     Fail "the unsigned package has the same $package_code"
-version=$4 product_code=$5 publisher=$6
-shift 6
+setup=$4 version=$5 product_code=$6 publisher=$7
+shift 7
 "$@" "$programs" "$version" "$product_code" "$publisher" "$work/rebuilt.msi" >/dev/null
 for pair in "$package -add-msi-dse $work/rebuilt.msi DigitalSignature" \
     "$programs/values.exe - $bin/values.exe message" "$programs/Vantrel.dll - $bin/Vantrel.dll message" \
-    "$programs/Uninstall.exe - $bin/Uninstall.exe message"; do
+    "$programs/Uninstall.exe - $bin/Uninstall.exe message" \
+    "$signed/$(basename "$setup") - $setup message"; do
     read -r file option counterpart label <<EOF
 $pair
 EOF
@@ -42,6 +45,9 @@ EOF
     [ -n "$digest" ] && [ "$digest" = "$computed" ] ||
         Fail "$file: signed digest ${digest:-none}, that of $counterpart ${computed:-none}"
 done
+
+python3 -c 'import sys; sys.exit(open(sys.argv[2], "rb").read() not in open(sys.argv[1], "rb").read())' \
+    "$signed/$(basename "$setup")" "$package" || Fail "the signed setup program does not carry $package"
 
 # A copy of a signed file with a letter of a text in it made a capital.
 Flipped() {

@@ -1,6 +1,7 @@
 #include "ProgramFixture.h"
 
 #include "StateCodec.h"
+#include "resource.h"
 
 #include <cstring>
 
@@ -72,6 +73,20 @@ void SetItemText(HWND window, int id, const char* text)
 void Press(HWND window, int id)
 {
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+}
+
+HWND OpenMainRangeDialog(DWORD process, HWND window)
+{
+    Press(window, IDM_NEW_MAIN);
+    return WaitForWindow(process, "Compressed Value Range", window);
+}
+
+bool EnterRange(HWND dialog, const char* low, const char* high)
+{
+    SetItemText(dialog, IDC_RANGE_LOW, low);
+    SetItemText(dialog, IDC_RANGE_HIGH, high);
+    Press(dialog, IDOK);
+    return WaitUntil([dialog] { return !IsWindow(dialog); });
 }
 
 void Program::SetUp()

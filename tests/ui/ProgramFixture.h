@@ -24,6 +24,11 @@ std::string ItemText(HWND window, int id);
 void SetItemText(HWND window, int id, const char* text);
 void Press(HWND window, int id);
 
+// New, Main Value Range in values' window: its dialog, once shown. OK in
+// the range dialog with these bounds: true once the dialog has gone.
+HWND OpenMainRangeDialog(DWORD process, HWND window);
+bool EnterRange(HWND dialog, const char* low, const char* high);
+
 // Handles the messages of the test's own windows, which activating a window
 // of another process may wait on.
 void HandleOwnMessages();

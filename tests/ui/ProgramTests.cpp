@@ -43,22 +43,6 @@ ProjectState KeptState(const std::string& path)
     return state;
 }
 
-// New, Main Value Range in the program's window: its dialog, once shown.
-HWND OpenMainRangeDialog(DWORD process, HWND window)
-{
-    Press(window, IDM_NEW_MAIN);
-    return WaitForWindow(process, "Compressed Value Range", window);
-}
-
-// OK in the range dialog with these bounds; true once the dialog has gone.
-bool EnterRange(HWND dialog, const char* low, const char* high)
-{
-    SetItemText(dialog, IDC_RANGE_LOW, low);
-    SetItemText(dialog, IDC_RANGE_HIGH, high);
-    Press(dialog, IDOK);
-    return WaitUntil([dialog] { return !IsWindow(dialog); });
-}
-
 TEST_F(Program, FirstRunInAnEmptyFolder)
 {
     HWND window = Start();
