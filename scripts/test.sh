@@ -25,7 +25,7 @@ ctest --preset native -j "$(nproc)" || status=1
 
 for preset in $WINDOWS_PRESETS; do
     echo "== build/$preset: static checks of the built files"
-    ctest --test-dir "build/$preset" --output-on-failure -LE wine || status=1
+    ctest --test-dir "build/$preset" --output-on-failure -LE wine -j "$(nproc)" || status=1
 done
 
 # The Wine programs mostly wait on windows and files, so a few more run at
