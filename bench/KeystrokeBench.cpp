@@ -23,7 +23,7 @@
 #include "NumberText.h"
 #include "ProjectState.h"
 #include "StartFolder.h"
-#include "Values.h"
+#include "MainWindow.h"
 #include "resource.h"
 
 #include <commctrl.h>

@@ -16,6 +16,8 @@ file itself:
 - each imported name is exported by the DLL it names, where that DLL is at
   hand: our own Vantrel.dll, and Wine's builds of the system DLLs for the
   same width (so a decorated 32-bit name such as MakeNumberBox@4 is caught);
+  a DLL given with --require-dll must be at hand, one given with
+  --import-dll only imported;
 - the machine type, the GUI subsystem, an entry point inside the code, the
   resources the resource compiler was to put in, and for a DLL the exact
   list of its exported names;
@@ -27,7 +29,7 @@ file itself:
   the common controls (common-controls-6).
 
   check-pe.py [--machine i386|x86-64] [--gui] [--dll-folder DIR]...
-              [--require-dll NAME]... [--forbid-dll NAME]...
+              [--require-dll NAME]... [--import-dll NAME]... [--forbid-dll NAME]...
               [--resources TYPE:ID,...] [--exports NAME,NAME...]
               [--version X.Y.Z --publisher NAME] [--manifest-needs NAME,...] FILE
   check-pe.py --print-version FILE
@@ -356,7 +358,7 @@ def check(image, args):
         missing = [name for name in names if not name.startswith("#") and name not in exported]
         if missing:
             problems.append("%s does not export %s" % (path, " ".join(missing)))
-    for required in args.require_dll:
+    for required in args.require_dll + args.import_dll:
         if not any(dll.lower() == required.lower() for dll, *_ in imports):
             problems.append("it does not import %s" % required)
 
@@ -403,6 +405,7 @@ def main():
     parser.add_argument("--gui", action="store_true")
     parser.add_argument("--dll-folder", action="append", default=[])
     parser.add_argument("--require-dll", action="append", default=[])
+    parser.add_argument("--import-dll", action="append", default=[])
     parser.add_argument("--forbid-dll", action="append", default=[])
     parser.add_argument("--exports")
     parser.add_argument("--resources", help="TYPE:ID,... such as DIALOG:101,MANIFEST:1")

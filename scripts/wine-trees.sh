@@ -5,8 +5,8 @@
 # The i686 tree is the product. The x86-64 tree holds the same sources built
 # for 64-bit Windows, so that the Wine tests run where the kernel cannot start
 # 32-bit Linux programs (and so not the 32-bit Wine loader). Both are built
-# and statically checked everywhere; each runs under Wine wherever its loader
-# can.
+# and statically checked everywhere; the tests run the product's tree under
+# Wine wherever its loader runs, and the x86-64 tree only where it cannot.
 
 WINDOWS_PRESETS="windows windows-x64"
 
@@ -41,8 +41,8 @@ else
     WINE_SERVER=/usr/lib/wine/wineserver32
 fi
 
-# The tree that make run and make bench start programs from: the product's
-# wherever its loader runs.
+# The tree that make test, make run and make bench start programs from: the
+# product's wherever its loader runs.
 if WineRuns win32; then
     RUN_PRESET=windows
 else

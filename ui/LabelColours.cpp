@@ -1,6 +1,8 @@
 // The colours of the labels: the system's own, the warning red where it can
 // be read, and the high-contrast themes.
-#include "Values.h"
+#include "LabelColours.h"
+
+#include "MainWindow.h"
 
 #include <algorithm>
 

@@ -1,6 +1,11 @@
 // What the menu, the row buttons, Keep on Top and Esc do in the main window.
 // Each command changes the state, then brings the window up to date.
-#include "Values.h"
+#include "MainCommands.h"
+
+#include "MainWindow.h"
+#include "ProjectCommands.h"
+#include "RangeDialog.h"
+#include "RecentProjects.h"
 
 #include "ProjectState.h"
 #include "RangeMapping.h"

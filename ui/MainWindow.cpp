@@ -1,7 +1,20 @@
 // The main window: what it shows, which labels warn, and what typing into
 // its number boxes does. Its commands are in MainCommands.cpp, the label
 // colours in LabelColours.cpp.
-#include "Values.h"
+#include "MainWindow.h"
+
+#include "FolderFiles.h"
+#include "HandOff.h"
+#include "KeepFiles.h"
+#include "LabelColours.h"
+#include "MainCommands.h"
+#include "ProjectCommands.h"
+#include "RecentProjects.h"
+#include "ShellFiles.h"
+#include "StartFolderAnswer.h"
+#include "SystemLibrary.h"
+#include "Warnings.h"
+#include "WindowPlace.h"
 
 #include "NumberText.h"
 #include "ProjectState.h"

@@ -1,5 +1,12 @@
 // Open Project, Save Project and the question about unsaved changes.
-#include "Values.h"
+#include "ProjectCommands.h"
+
+#include "FileErrors.h"
+#include "FileNames.h"
+#include "MainWindow.h"
+#include "RecentProjects.h"
+#include "ShellFiles.h"
+#include "SystemLibrary.h"
 
 #include "ProjectState.h"
 #include "RangeMapping.h"

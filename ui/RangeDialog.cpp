@@ -1,6 +1,10 @@
 // The modal dialog that enters or edits the main range or one compressed
 // range.
-#include "Values.h"
+#include "RangeDialog.h"
+
+#include "LabelColours.h"
+#include "MainWindow.h"
+#include "Warnings.h"
 
 #include "NumberText.h"
 #include "ProjectState.h"

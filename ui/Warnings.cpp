@@ -11,7 +11,9 @@
 // E_NOTIMPL), so the box answers WM_GETOBJECT itself, as Windows documents
 // for a control that needs more than its standard object: with that object,
 // wrapped so that it adds the description and hands every other call on.
-#include "Values.h"
+#include "Warnings.h"
+
+#include "SystemLibrary.h"
 
 #include <commctrl.h>
 #include <oleacc.h>

@@ -1,6 +1,6 @@
 // The main window takes back the place and the Keep on Top setting that
 // "Values.ini" kept, onto a screen that can still show it.
-#include "Values.h"
+#include "WindowPlace.h"
 
 #include "WindowSettings.h"
 #include "resource.h"

@@ -1,7 +1,8 @@
 // The installer package of this build tree, installed, used, upgraded and
 // removed the way a user does it, through the real msiexec, the real
 // shortcuts and the real Uninstall.exe. Each test changes the Wine prefix it
-// runs in, so fresh-prefix.sh gives every one a new prefix of its own.
+// runs in, so every one runs alone in a copy of the template prefix
+// (scripts/wine-alone).
 //
 // The build tree (this program's bin\..) holds values-<version>.msi and its
 // setup program, and installer-tests\ holds values-<next version>.msi, its

@@ -7,7 +7,8 @@
 
 #include "ProjectState.h"
 #include "StateFile.h"
-#include "Values.h"
+#include "LabelColours.h"
+#include "MainWindow.h"
 #include "resource.h"
 
 #include <commctrl.h>

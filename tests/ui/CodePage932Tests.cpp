@@ -9,7 +9,8 @@
 #include "ProjectState.h"
 #include "SafeFile.h"
 #include "StateCodec.h"
-#include "Values.h"
+#include "CommandLine.h"
+#include "FileNames.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,6 @@
 
 #include "HandedPath.h"
 #include "ProjectState.h"
-#include "Values.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,8 @@
 #include "MainWindowFixture.h"
 #include "ProjectState.h"
 #include "StateCodec.h"
-#include "Values.h"
+#include "KeepFiles.h"
+#include "MainWindow.h"
 #include "resource.h"
 
 #include <utility>

@@ -5,7 +5,7 @@
 #include "ProjectState.h"
 #include "StartFolder.h"
 #include "StateCodec.h"
-#include "Values.h"
+#include "MainWindow.h"
 #include "WindowSettings.h"
 
 #include <cstring>

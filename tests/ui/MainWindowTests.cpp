@@ -3,7 +3,7 @@
 
 #include "NumberText.h"
 #include "ProjectState.h"
-#include "Values.h"
+#include "MainWindow.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>

@@ -108,7 +108,7 @@ TEST_F(Program, ClosingWithUnsavedChangesAsksFirst)
     ASSERT_TRUE(question);
     EXPECT_EQ(ItemText(question, 0xFFFF), "Data has been modified. Do you want to save changes?");
     Press(question, IDCANCEL);
-    Sleep(300);
+    ASSERT_TRUE(WaitUntil([question] { return !IsWindow(question); }));
     EXPECT_TRUE(IsWindow(window)) << "Cancel keeps the window open";
     EXPECT_TRUE(SavedState(Path("Values.dat")).modified) << "and writes nothing";
     EXPECT_FALSE(FileExists(Path("Values.ini")));
@@ -162,8 +162,7 @@ TEST_F(Program, WithoutTheFileDialogsLibraryFileCommandsSaySoAndChangeNothing)
         EXPECT_NE(ItemText(box, 0xFFFF).find("comdlg32.dll could not be loaded"),
                   std::string::npos);
         Press(box, IDOK);
-        for (int i = 0; i < 200 && IsWindow(box); i++)
-            Sleep(50);
+        ASSERT_TRUE(WaitUntil([box] { return !IsWindow(box); }));
         EXPECT_EQ(ItemText(window, IDC_LOCAL_VALUE), "42");
     }
     RegDeleteKeyA(HKEY_CURRENT_USER, overrides);
@@ -266,6 +265,10 @@ TEST_F(Program, ASecondStartSaysSoWhenTheFirstDoesNotAnswer)
 {
     HWND window = Start();
     ASSERT_TRUE(window);
+    // Once its message loop answers, the window has been published for later
+    // starts to find: stopped before that, a later start would find no window
+    // at all and wait out its longer wait for one to show.
+    SendMessageA(window, WM_NULL, 0, 0);
     ASSERT_NE(SuspendThread(process.hThread), static_cast<DWORD>(-1));
     const PROCESS_INFORMATION second = StartAnother(folder);
     HWND box = WaitForWindow(second.dwProcessId, "Values", nullptr, 30000);
@@ -470,7 +473,16 @@ TEST_F(Program, WhateverEndsARunTheNextStartsAsItWas)
         DWORD_PTR answer = 0;
         if (end == 0)
         {
-            Sleep(3000);
+            // Killed once both files hold the range and the window's place.
+            ASSERT_TRUE(WaitUntil(
+                [this]
+                {
+                    const std::vector<unsigned char> place = ReadBytes(Path("Values.ini"));
+                    return KeptState(Path("Values.dat")).mainHigh == 200 &&
+                           place.size() == WINDOW_SETTINGS_SIZE && place[0] == 250 &&
+                           place[4] == 150;
+                },
+                20000));
             TerminateProcess(process.hProcess, 0);
         }
         else if (end == 1)

@@ -6,7 +6,8 @@
 #include "ProjectState.h"
 #include "StateCodec.h"
 #include "StateFile.h"
-#include "Values.h"
+#include "KeepFiles.h"
+#include "MainWindow.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "MainWindowFixture.h"
 #include "ModalDriver.h"
 
-#include "Values.h"
+#include "RecentProjects.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>

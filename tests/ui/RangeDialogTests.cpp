@@ -4,7 +4,7 @@
 
 #include "ProjectState.h"
 #include "StateCodec.h"
-#include "Values.h"
+#include "MainWindow.h"
 #include "WindowSettings.h"
 #include "resource.h"
 

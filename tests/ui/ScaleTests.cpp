@@ -6,7 +6,8 @@
 #include "ModalDriver.h"
 
 #include "ProjectState.h"
-#include "Values.h"
+#include "MainWindow.h"
+#include "RangeDialog.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,6 @@
 #include "ModalDriver.h"
 
 #include "ProjectState.h"
-#include "Values.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>

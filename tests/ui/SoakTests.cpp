@@ -15,7 +15,7 @@
 #include "NumberText.h"
 #include "ProjectState.h"
 #include "StateCodec.h"
-#include "Values.h"
+#include "MainWindow.h"
 #include "WindowSettings.h"
 #include "resource.h"
 

@@ -1,7 +1,7 @@
 // The place and Keep on Top that "Values.ini" kept, taken back by a real
 // top-level window with a Keep on Top box.
 #include "StartFolder.h"
-#include "Values.h"
+#include "WindowPlace.h"
 #include "StateCodec.h"
 #include "TestFolder.h"
 #include "WindowSettings.h"

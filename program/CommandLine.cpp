@@ -5,10 +5,14 @@
 // window all follow it. The installed "Open with" command uses it, so that a
 // project opened from Explorer keeps the values of the Start menu's window.
 // PROJECT is opened once the window is there, as Open Project opens a file.
-#include "Values.h"
+#include "CommandLine.h"
+
+#include "FileNames.h"
 
 #include "CommandLineWords.h"
 #include "ProjectState.h"
+
+#include <windows.h>
 
 #include <cstdio>
 

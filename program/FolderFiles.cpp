@@ -2,7 +2,10 @@
 // at start, and both written at the close and at a log-off (and while values
 // runs, KeepFiles.cpp). Nothing the user saved there is replaced unless
 // values has read it, or the user agreed.
-#include "Values.h"
+#include "FolderFiles.h"
+
+#include "FileErrors.h"
+#include "KeepFiles.h"
 
 #include "ProjectState.h"
 #include "SafeFile.h"

@@ -5,7 +5,11 @@
 // A later start in that folder brings that window forward and ends without
 // reading or writing anything, so two windows never write over each other's
 // files.
-#include "Values.h"
+#include "FolderGuard.h"
+
+#include "FileNames.h"
+#include "HandOff.h"
+#include "MainWindow.h"
 
 #include "StartFolder.h"
 
@@ -66,7 +70,7 @@ static bool FolderPathKey(char* name, std::size_t size)
     return true;
 }
 
-// Asks the window of this folder to come forward (Values.h); true once it
+// Asks the window of this folder to come forward (WM_COME_FORWARD); true once it
 // has. The answer comes from that window's own thread, so a window that no
 // longer answers, or has gone, is not counted as shown.
 static bool BringForward(HWND window)

@@ -2,7 +2,11 @@
 // newest first, kept per user in the registry under the publisher's key as
 // the values "1" to "4". It is read when the File menu opens, so that a
 // start reads nothing more than before.
-#include "Values.h"
+#include "RecentProjects.h"
+
+#include "FileErrors.h"
+#include "FileNames.h"
+#include "ProjectCommands.h"
 
 #include "resource.h"
 

@@ -1,8 +1,10 @@
 // Paths as Windows reads them: their roots, project names, and names
 // compared as the file system compares them.
-#include "Values.h"
+#include "FileNames.h"
 
 #include "SafeFile.h"
+
+#include <windows.h>
 
 #include <cstring>
 #include <cwchar>

@@ -2,7 +2,7 @@
 // again afterwards, in the folder it had started in: the restart manager,
 // which would tell it the command line values registered, is not there on
 // every system (Wine has none), so values tells the folder itself.
-#include "Values.h"
+#include "StartFolderAnswer.h"
 
 #include "StartFolder.h"
 #include "StartFolderQuestion.h"

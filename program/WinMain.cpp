@@ -1,6 +1,11 @@
 // The entry point of values: one window, one thread, one message loop; and
 // one window per folder (FolderGuard.cpp).
-#include "Values.h"
+#include "CommandLine.h"
+#include "FileNames.h"
+#include "FolderGuard.h"
+#include "KeepFiles.h"
+#include "MainWindow.h"
+#include "ProjectCommands.h"
 
 #include "ProjectState.h"
 #include "StartFolder.h"

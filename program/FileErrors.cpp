@@ -1,6 +1,8 @@
 // Why a project, "Values.dat" or "Values.ini" could not be read or written,
 // in the user's words, from the error Windows gave.
-#include "Values.h"
+#include "FileErrors.h"
+
+#include "FileNames.h"
 
 #include <cstdio>
 

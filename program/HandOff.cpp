@@ -2,7 +2,11 @@
 // runs in its folder: "values.exe plan.prj", a double-click on a project,
 // "Open with". The later start sends the path and ends; the window opens
 // it as Open Project would, asking about unsaved changes first.
-#include "Values.h"
+#include "HandOff.h"
+
+#include "FileNames.h"
+#include "MainWindow.h"
+#include "ProjectCommands.h"
 
 #include "HandedPath.h"
 

@@ -2,27 +2,18 @@
 // and the shell's own list of recent documents. The shell's library, like
 // the file dialogs', costs a start more than the rest of it together, so it
 // is loaded when first needed, and kept for the run.
-#include "Values.h"
+#include "ShellFiles.h"
+
+#include "FileNames.h"
+#include "ProjectCommands.h"
+#include "SystemLibrary.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <cstring>
-
 static decltype(&DragQueryFileA) dragQueryFile;
 static decltype(&DragFinish) dragFinish;
 static decltype(&SHAddToRecentDocs) addToRecentDocs;
-
-HMODULE LoadSystemLibrary(const char* name)
-{
-    char path[MAX_PATH + 32];
-    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH || std::strlen(name) > 30)
-        return nullptr;
-    path[length] = '\\';
-    std::strcpy(path + length + 1, name);
-    return LoadLibraryA(path);
-}
 
 static bool LoadShell()
 {

@@ -8,7 +8,10 @@
 // folder on a slow or vanished share, or a disk spinning up, holds up that
 // thread for the network's time-out, never the window. The close and a
 // log-off wait for the write under way, then write on the window's thread.
-#include "Values.h"
+#include "KeepFiles.h"
+
+#include "FolderFiles.h"
+#include "MainWindow.h"
 
 #include "ProjectState.h"
 #include "SafeFile.h"

@@ -1,0 +1,6 @@
+// The main window's menu commands and buttons.
+#pragma once
+
+#include <windows.h>
+
+void RunMainCommand(HWND window, int command);
